@@ -1,0 +1,42 @@
+// POSIX side of the command line (see platform.h).
+#include "cli/platform.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "engine/language.h"
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+String PathFromArgument(const std::string& utf8) { return String(utf8.c_str()); }
+
+std::string DisplayPath(const String& path) { return std::string(path.CStr()); }
+
+FileNameEncoding PlatformFileNames() { return FileNameEncoding::Utf8; }
+
+bool IsFolder(const String& path) {
+  struct stat info;
+  return stat(path.CStr(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool PathExists(const String& path) {
+  struct stat info;
+  return stat(path.CStr(), &info) == 0;
+}
+
+bool WantsColour() { return isatty(STDOUT_FILENO) && std::getenv("NO_COLOR") == nullptr; }
+
+bool UserWantsFrench() {
+  // The first of these that is set decides, as for any POSIX program.
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && value[0] != 0) return IsFrenchLocaleName(value);
+  }
+  return false;
+}
+
+void PrepareConsole() {}

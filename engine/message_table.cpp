@@ -1,0 +1,32 @@
+// The English and French message tables (see message_table.h).
+#include "engine/message_table.h"
+
+const MessageTable EnglishMessages = {
+    "Bad date.",
+    "Cannot rename input.",
+    "Cannot open input.",
+    "Cannot delete old file.",
+    "File is read-only.",
+    "Cannot open output.",
+    "---------------------- All Done ! ----------------------",
+    "Artist - Title separator not found (space hyphen space)",
+    "Track number not found in file name (00 - ...)",
+};
+
+const MessageTable FrenchMessages = {
+    "Mauvaise date.",
+    "Impossible de renommer le fichier d'entr\xE9" "e.",
+    "Ouverture du fichier d'entr\xE9" "e impossible.",
+    "Impossible d'effacer l'ancien fichier.",
+    "Fichier en lecture seule.",
+    "Ouverture du fichier r\xE9sultat impossible.",
+    "---------------------- Termin\xE9 ! -----------------------",
+    "S\xE9parateur Artiste - Titre non trouv\xE9 (espace tiret espace)",
+    "Num\xE9ro de piste non trouv\xE9 dans le nom de fichier (00 - ...)",
+};
+
+const MessageTable* CurrentMessageTable = nullptr;
+
+const MessageTable& CurrentMessages() {
+  return CurrentMessageTable != nullptr ? *CurrentMessageTable : EnglishMessages;
+}

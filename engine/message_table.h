@@ -1,0 +1,23 @@
+// The localised texts in which every result of a file is told, English and
+// French, as 8-bit windows-1252 text ("é" is the byte 0xE9). The dialog or the
+// command line picks the current table once, by the user's language.
+#pragma once
+
+struct MessageTable {
+  const char* BadDate;
+  const char* CannotRenameInput;
+  const char* CannotOpenInput;
+  const char* CannotDeleteOldFile;
+  const char* FileIsReadOnly;
+  const char* CannotOpenOutput;
+  const char* AllDone;
+  const char* SeparatorNotFound;
+  const char* TrackNumberNotFound;
+};
+
+extern const MessageTable EnglishMessages;
+extern const MessageTable FrenchMessages;
+
+// Null until the front end chooses; CurrentMessages() falls back to English.
+extern const MessageTable* CurrentMessageTable;
+const MessageTable& CurrentMessages();
