@@ -1,0 +1,119 @@
+// mirale-fixtures: writes generated Ogg Vorbis files of the named shapes into a
+// folder (benchmark inputs, fuzz seeds, demo material).
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/support/ogg_fixtures.h"
+
+namespace {
+
+void PrintHelp() {
+  printf(
+      "usage: mirale-fixtures DIR [--shape NAME] [--count N] [--names PATTERN] [--size MB]\n"
+      "\n"
+      "Writes generated Ogg Vorbis files into the existing folder DIR.\n"
+      "  --shape NAME     one of the shapes below, or \"all\" for every shape\n"
+      "                   once (default: basic)\n"
+      "  --count N        files per shape (default 1); copies differ in their tone\n"
+      "  --names PATTERN  file name without \".ogg\": %%s is the shape, %%n the two-digit\n"
+      "                   file number from 01 (default \"%%s\", or \"%%s-%%n\" when N > 1)\n"
+      "  --size MB        with --shape long: the file size in MB (default 200)\n"
+      "\n"
+      "shapes: long (a long stream, built fast from repeated packets)");
+  for (const std::string& name : fixtures::ShapeNames()) printf(", %s", name.c_str());
+  printf("\n");
+}
+
+std::string FileName(const std::string& pattern, const std::string& shape, int number) {
+  std::string name;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
+      name += shape;
+      ++i;
+    } else if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 'n') {
+      char digits[16];
+      snprintf(digits, sizeof digits, "%02d", number);
+      name += digits;
+      ++i;
+    } else {
+      name += pattern[i];
+    }
+  }
+  return name + ".ogg";
+}
+
+fixtures::Bytes MakeCopy(const std::string& shape, int number) {
+  if (number == 1 || shape != "basic") return fixtures::MakeShape(shape);
+  fixtures::EncodeOptions options;
+  options.toneHz = 220 + 20 * number;
+  return fixtures::Basic(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string folder;
+  std::string shape = "basic";
+  std::string pattern;
+  int count = 1;
+  long sizeMb = 200;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (arg == "--help" || arg == "-h") {
+      PrintHelp();
+      return 0;
+    } else if (arg == "--shape" && hasValue) {
+      shape = argv[++i];
+    } else if (arg == "--count" && hasValue) {
+      count = atoi(argv[++i]);
+    } else if (arg == "--names" && hasValue) {
+      pattern = argv[++i];
+    } else if (arg == "--size" && hasValue) {
+      sizeMb = atol(argv[++i]);
+    } else if (folder.empty() && arg[0] != '-') {
+      folder = arg;
+    } else {
+      fprintf(stderr, "mirale-fixtures: unexpected argument \"%s\" (see --help)\n", argv[i]);
+      return 2;
+    }
+  }
+  if (folder.empty() || count < 1 || sizeMb < 1 ||
+      (shape != "all" && shape != "long" && !fixtures::IsShape(shape))) {
+    PrintHelp();
+    return 2;
+  }
+  if (pattern.empty()) pattern = count > 1 ? "%s-%n" : "%s";
+
+  std::vector<std::string> shapes;
+  if (shape == "all") {
+    shapes = fixtures::ShapeNames();
+  } else {
+    shapes.push_back(shape);
+  }
+  for (const std::string& name : shapes) {
+    for (int n = 1; n <= count; ++n) {
+      std::string path = folder + "/" + FileName(pattern, name, n);
+      bool ok;
+      if (name == "long") {
+        fixtures::EncodeOptions options;
+        options.sampleRate = 44100;
+        options.channels = 2;
+        options.samples = 44100 * 4;
+        options.quality = 0.4f;
+        options.toneHz = 220 + 20 * n;
+        ok = fixtures::WriteLongStreamFile(path, options, uint64_t(sizeMb) << 20);
+      } else {
+        ok = fixtures::WriteFile(path, MakeCopy(name, n));
+      }
+      if (!ok) {
+        fprintf(stderr, "mirale-fixtures: cannot write %s\n", path.c_str());
+        return 1;
+      }
+    }
+  }
+  return 0;
+}

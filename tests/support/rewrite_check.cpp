@@ -1,0 +1,168 @@
+// The rewrite oracle: everything is derived from the input file and libvorbis,
+// never from the editor's own bookkeeping.
+#include "tests/support/rewrite_check.h"
+
+#include <gtest/gtest.h>
+#include <vorbis/codec.h>
+
+#include "tests/support/memory_io.h"
+#include "tests/support/stream_inspector.h"
+
+namespace rewrite {
+namespace {
+
+Bytes Slice(const Bytes& bytes, size_t from, size_t to) {
+  return Bytes(bytes.begin() + static_cast<long>(from), bytes.begin() + static_cast<long>(to));
+}
+
+ogg_packet View(const Bytes& bytes) {
+  ogg_packet packet;
+  memset(&packet, 0, sizeof packet);
+  packet.packet = const_cast<unsigned char*>(bytes.data());
+  packet.bytes = static_cast<long>(bytes.size());
+  return packet;
+}
+
+// The granule position every audio packet should carry: the input's own where it
+// has one, otherwise the previous packet's plus the overlap of the two blocks.
+std::vector<int64_t> ExpectedGranules(const inspect::Stream& input) {
+  std::vector<int64_t> expected;
+  vorbis_info info;
+  vorbis_comment comments;
+  vorbis_info_init(&info);
+  vorbis_comment_init(&comments);
+  for (size_t k = 0; k < 3 && k < input.packets.size(); ++k) {
+    ogg_packet packet = View(input.packets[k]);
+    packet.b_o_s = k == 0;
+    vorbis_synthesis_headerin(&info, &comments, &packet);
+  }
+  int64_t running = 0;
+  long previous = 0;
+  for (size_t k = 3; k < input.packets.size(); ++k) {
+    ogg_packet packet = View(input.packets[k]);
+    long size = vorbis_packet_blocksize(&info, &packet);
+    if (size >= 0) {
+      if (previous) running += (previous + size) / 4;
+      previous = size;
+    }
+    if (input.granules[k] != -1) running = input.granules[k];
+    expected.push_back(running);
+  }
+  vorbis_comment_clear(&comments);
+  vorbis_info_clear(&info);
+  return expected;
+}
+
+}  // namespace
+
+Result Run(const Bytes& input, const std::function<void(TagEditor&)>& edit) {
+  Result result;
+  memory_io::Source source;
+  source.data = input.data();
+  source.size = input.size();
+  memory_io::Sink sink;
+  TagEditor editor;
+  result.opened = editor.Open(&source, memory_io::Read, memory_io::Write);
+  if (result.opened) {
+    if (edit) edit(editor);
+    result.written = editor.Write(&sink);
+  }
+  result.error = editor.LastError() ? editor.LastError() : "";
+  result.output = sink.bytes;
+  return result;
+}
+
+FirstStream SplitFirstStream(const Bytes& file) {
+  FirstStream first;
+  inspect::Inspection all = inspect::Inspect(file);
+  if (all.pages.empty()) return first;
+  first.serial = all.pages[0].serial;
+  first.end = file.size();
+  for (const inspect::Page& page : all.pages) {
+    if (page.serial != first.serial) {
+      first.end = page.offset;
+      break;
+    }
+    if (page.eos) {
+      first.end = page.offset + page.size;
+      break;
+    }
+  }
+  inspect::Inspection prefix = inspect::Inspect(Slice(file, 0, first.end));
+  if (const inspect::Stream* stream = prefix.Find(first.serial)) first.packets = stream->packets;
+  return first;
+}
+
+void ExpectFaithfulRewrite(const Bytes& input, const Bytes& output, bool comparePcm,
+                           const Bytes* pcmReference) {
+  FirstStream in = SplitFirstStream(input);
+  FirstStream out = SplitFirstStream(output);
+  ASSERT_GE(in.packets.size(), 3u);
+  EXPECT_EQ(out.serial, in.serial);
+  ASSERT_EQ(out.packets.size(), in.packets.size()) << "packet count of the first stream";
+  EXPECT_TRUE(out.packets[0] == in.packets[0]) << "identification header changed";
+  EXPECT_TRUE(out.packets[2] == in.packets[2]) << "setup header changed";
+  size_t differing = 0;
+  for (size_t k = 3; k < in.packets.size(); ++k) differing += out.packets[k] != in.packets[k];
+  EXPECT_EQ(differing, 0u) << "audio packets differ";
+  inspect::Comments before = inspect::ParseComments(in.packets[1]);
+  inspect::Comments after = inspect::ParseComments(out.packets[1]);
+  EXPECT_TRUE(after.valid);
+  EXPECT_EQ(after.vendor, before.vendor);
+
+  inspect::Inspection whole = inspect::Inspect(output);
+  EXPECT_EQ(whole.skippedBytes, 0u);
+  for (const inspect::Page& page : whole.pages) {
+    EXPECT_TRUE(page.crcValid) << "page at " << page.offset;
+  }
+
+  // Pages of the rewritten first stream.
+  inspect::Inspection firstPages = inspect::Inspect(Slice(output, 0, out.end));
+  const inspect::Stream* stream = firstPages.Find(out.serial);
+  ASSERT_TRUE(stream != nullptr);
+  inspect::Inspection inputPrefix = inspect::Inspect(Slice(input, 0, in.end));
+  std::vector<int64_t> expected = ExpectedGranules(*inputPrefix.Find(in.serial));
+  size_t setupPage = stream->pageOfPacket[2];
+  const std::vector<inspect::Page>& pages = firstPages.pages;
+  for (size_t i = 0; i < pages.size(); ++i) {
+    const inspect::Page& page = pages[i];
+    EXPECT_EQ(page.sequence, i) << "page " << i;
+    EXPECT_EQ(page.bos, i == 0) << "page " << i;
+    EXPECT_EQ(page.eos, i + 1 == pages.size()) << "page " << i;
+    if (page.packetsEnded == 0) {
+      EXPECT_EQ(page.granule, -1) << "page " << i << " ends no packet";
+    } else if (i <= setupPage) {
+      EXPECT_EQ(page.granule, 0) << "header page " << i;
+    }
+  }
+  // The audio starts on a page of its own.
+  if (stream->packets.size() > 3) {
+    EXPECT_GT(stream->pageOfPacket[3], setupPage);
+  }
+  for (size_t k = 3; k < stream->packets.size(); ++k) {
+    bool lastOnPage =
+        k + 1 == stream->packets.size() || stream->pageOfPacket[k + 1] != stream->pageOfPacket[k];
+    if (lastOnPage) {
+      EXPECT_EQ(pages[stream->pageOfPacket[k]].granule, expected[k - 3])
+          << "page " << stream->pageOfPacket[k] << " ending with audio packet " << k - 3;
+    }
+  }
+
+  // Everything after the first stream: the input's pages, byte for byte.
+  std::vector<fixtures::RawPage> rest;
+  for (const inspect::Page& page : inspect::Inspect(Slice(input, in.end, input.size())).pages) {
+    rest.push_back({page.offset, page.bytes});
+  }
+  EXPECT_TRUE(Slice(output, out.end, output.size()) == fixtures::JoinPages(rest))
+      << "pages after the first stream differ";
+
+  if (comparePcm) {
+    inspect::Decoded original = inspect::Decode(pcmReference ? *pcmReference : input);
+    inspect::Decoded rewritten = inspect::Decode(output);
+    EXPECT_EQ(rewritten.ok, original.ok);
+    EXPECT_EQ(rewritten.samples, original.samples);
+    EXPECT_TRUE(rewritten.pcm == original.pcm) << "decoded audio differs";
+  }
+}
+
+}  // namespace rewrite

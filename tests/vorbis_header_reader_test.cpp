@@ -1,0 +1,160 @@
+// TagEditor::Open on generated files of every shape: which inputs open, which
+// failure text each bad input gives, and how much of the input is read.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/support/memory_io.h"
+#include "tests/support/ogg_fixtures.h"
+#include "tests/support/stream_inspector.h"
+#include "vorbis/tag_editor.h"
+
+namespace {
+
+using fixtures::Bytes;
+
+struct OpenCase {
+  const char* shape;
+  const char* error;  // null: the open succeeds
+};
+
+const OpenCase kOpenCases[] = {
+    {"basic", nullptr},
+    {"spread-headers", nullptr},
+    {"audio-on-setup-page", nullptr},
+    {"huge-comment", nullptr},
+    {"chained", nullptr},
+    {"foreign-page", nullptr},
+    {"headers-only", nullptr},
+    {"no-eos", nullptr},
+    {"garbage", nullptr},
+    {"empty", "Input truncated or empty."},
+    {"tiny", "Input truncated or empty."},
+    {"junk-prefix", "Input is not an Ogg bitstream."},
+    {"bad-first-page", "Error reading first page of Ogg bitstream."},
+    {"unfinished-first-packet", "Error reading initial header packet."},
+    {"non-vorbis", "Ogg bitstream does not contain vorbis data."},
+    {"sequence-hole", "Corrupt secondary header."},
+    {"corrupt-comment", "Corrupt secondary header."},
+    {"corrupt-setup", "Corrupt secondary header."},
+    {"cut-after-first-page", "EOF before end of vorbis headers."},
+    {"multiplexed", "Multiplexed Ogg streams are not supported."},
+};
+
+bool OpenBytes(TagEditor& editor, memory_io::Source& source, const Bytes& bytes) {
+  source.data = bytes.data();
+  source.size = bytes.size();
+  return editor.Open(&source, memory_io::Read, memory_io::Write);
+}
+
+TEST(TagEditorOpen, GivesTheExpectedResultForEachShape) {
+  for (const OpenCase& c : kOpenCases) {
+    SCOPED_TRACE(c.shape);
+    Bytes file = fixtures::MakeShape(c.shape);
+    TagEditor editor;
+    memory_io::Source source;
+    bool opened = OpenBytes(editor, source, file);
+    EXPECT_EQ(opened, c.error == nullptr);
+    if (c.error) {
+      ASSERT_NE(editor.LastError(), nullptr);
+      EXPECT_STREQ(editor.LastError(), c.error);
+      // A failed open leaves nothing behind.
+      EXPECT_EQ(editor.Comments(), nullptr);
+      EXPECT_EQ(editor.Vendor(), nullptr);
+    } else {
+      EXPECT_EQ(editor.LastError(), nullptr);
+      ASSERT_NE(editor.Comments(), nullptr);
+      // The comment list and vendor are the ones in the file.
+      inspect::Inspection pages = inspect::Inspect(file);
+      inspect::Comments expected = inspect::ParseComments(pages.streams[0].packets[1]);
+      ASSERT_TRUE(expected.valid);
+      EXPECT_STREQ(editor.Vendor(), expected.vendor.c_str());
+      ASSERT_EQ(editor.Comments()->comments, static_cast<int>(expected.entries.size()));
+      for (size_t i = 0; i < expected.entries.size(); ++i) {
+        EXPECT_EQ(std::string(editor.Comments()->user_comments[i]), expected.entries[i]);
+      }
+    }
+  }
+}
+
+TEST(TagEditorOpen, ShortNonOggInputIsTruncatedAndLongOneIsNotOgg) {
+  const struct {
+    size_t size;
+    const char* error;
+  } cases[] = {
+      {100, "Input truncated or empty."},
+      {4095, "Input truncated or empty."},
+      {4096, "Input is not an Ogg bitstream."},
+      {9000, "Input is not an Ogg bitstream."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    Bytes text(c.size, 'x');
+    TagEditor editor;
+    memory_io::Source source;
+    EXPECT_FALSE(OpenBytes(editor, source, text));
+    EXPECT_STREQ(editor.LastError(), c.error);
+  }
+}
+
+TEST(TagEditorOpen, ReadsFullChunksAndStopsOneChunkAfterTheHeaders) {
+  for (const char* shape : {"basic", "spread-headers", "huge-comment"}) {
+    SCOPED_TRACE(shape);
+    Bytes file = fixtures::MakeShape(shape);
+    inspect::Inspection pages = inspect::Inspect(file);
+    const inspect::Page& setupPage = pages.pages[pages.streams[0].pageOfPacket[2]];
+    size_t headerEnd = setupPage.offset + setupPage.size;
+
+    TagEditor editor;
+    memory_io::Source source;
+    source.recordRequests = true;
+    ASSERT_TRUE(OpenBytes(editor, source, file));
+    for (size_t request : source.requests) EXPECT_EQ(request, 4096u);
+    // The headers' chunks plus exactly one more.
+    EXPECT_EQ(source.requests.size(), (headerEnd + 4095) / 4096 + 1);
+  }
+}
+
+TEST(TagEditorOpen, ReopeningAfterFailureClearsTheError) {
+  TagEditor editor;
+  memory_io::Source source;
+  Bytes empty;
+  EXPECT_FALSE(OpenBytes(editor, source, empty));
+  Bytes file = fixtures::Basic();
+  memory_io::Source again;
+  EXPECT_TRUE(OpenBytes(editor, again, file));
+  EXPECT_EQ(editor.LastError(), nullptr);
+  editor.Clear();
+  EXPECT_EQ(editor.Comments(), nullptr);
+  EXPECT_EQ(editor.Vendor(), nullptr);
+}
+
+TEST(TagEditorOpen, OpenFileReadsAndWritesThroughTheRuntimeLibrary) {
+  FILE* input = tmpfile();
+  FILE* output = tmpfile();
+  if (!input || !output) {
+    if (input) fclose(input);
+    if (output) fclose(output);
+    GTEST_SKIP() << "no temporary files here";
+  }
+  Bytes file = fixtures::Basic();
+  ASSERT_EQ(fwrite(file.data(), 1, file.size(), input), file.size());
+  rewind(input);
+  TagEditor editor;
+  ASSERT_TRUE(editor.OpenFile(input));
+  EXPECT_EQ(editor.Write(output), 0);
+  rewind(output);
+  Bytes written;
+  unsigned char buffer[4096];
+  size_t count;
+  while ((count = fread(buffer, 1, sizeof buffer, output)) > 0) {
+    written.insert(written.end(), buffer, buffer + count);
+  }
+  fclose(input);
+  fclose(output);
+  // Nothing was changed, and the editor writes what libvorbis would: the same file.
+  EXPECT_TRUE(written == file);
+}
+
+}  // namespace
