@@ -8,7 +8,6 @@
 #include "engine/message_table.h"
 #include "format/date_time.h"
 #include "format/format_string.h"
-#include "format/pattern_scanner.h"
 #include "text/encodings.h"
 #include "text/paths.h"
 
@@ -50,11 +49,12 @@ bool Fail(String& message, const char* text) {
 // The date field, validated and normalised to YYYY[-MM[-DD[ hh[:mm[:ss]]]]].
 // False when the text holds no leading number or a field is out of range.
 bool NormalisedDate(const String& text, WideString& date) {
-  // DateTime::Parse answers 1900 for a text without any number; a user who ticked
-  // the date box never meant that, so such a text is refused here.
-  int position = 0;
-  uint16_t leading = 0;
-  if (!ScanUShort(text.CStr(), position, '?', &leading)) return false;
+  // DateTime::Parse answers 1900 for a text without any number, and the number
+  // reader would take "-2004" as a wrapped 63532; a user who ticked the date box
+  // meant neither, so the text must start with a digit (after blanks).
+  const char* first = text.CStr();
+  while (*first == ' ' || *first == '\t') ++first;
+  if (!IsDigitChar(static_cast<unsigned char>(*first))) return false;
   DateTime parsed;
   const int n = parsed.Parse(text);
   if (n == 0 || parsed.year < 1000 || parsed.month == 0 || parsed.month > 12 || parsed.day == 0 ||

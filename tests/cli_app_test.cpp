@@ -1,0 +1,143 @@
+// mirale-cli end to end on a folder of generated files: result lines, colours,
+// exit codes, usage errors and skipped arguments.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+#include "engine/message_table.h"
+#include "tests/support/ogg_fixtures.h"
+#include "tests/support/stream_inspector.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(FILE* file) {
+  std::string text;
+  std::rewind(file);
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  return text;
+}
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class CliTest : public ::testing::Test {
+ protected:
+  void TearDown() override { CurrentMessageTable = nullptr; }
+
+  CliRun Cli(std::vector<std::string> arguments, bool colour = false, bool french = false) {
+    FILE* out = std::tmpfile();
+    FILE* err = std::tmpfile();
+    CliConsole console;
+    console.out = out;
+    console.err = err;
+    console.colour = colour;
+    console.french = french;
+    const int status = RunCli(arguments, console);
+    CliRun run{status, Slurp(out), Slurp(err)};
+    std::fclose(out);
+    std::fclose(err);
+    return run;
+  }
+
+  std::string Put(const std::string& name) {
+    const std::string path = folder_.File(name);
+    fixtures::WriteFile(path, fixtures::Basic());
+    return path;
+  }
+
+  static std::vector<std::string> Entries(const std::string& path) {
+    const inspect::Inspection file = inspect::Inspect(fixtures::ReadFile(path));
+    return inspect::ParseComments(file.streams.at(0).packets.at(1)).entries;
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(CliTest, UsageErrorsTouchNothing) {
+  const std::string song = Put("Artist - Title.ogg");
+  const fixtures::Bytes before = fixtures::ReadFile(song);
+  const std::vector<std::vector<std::string>> lines = {
+      {"--artist", "X", "--artist-from-name", song},
+      {"--track-from-name", "--track-from-order", song},
+      {"--frobnicate", song},
+      {"--album"},
+      {"--album", "X"},
+  };
+  for (const auto& line : lines) {
+    const CliRun run = Cli(line);
+    EXPECT_EQ(run.status, 2) << line[0];
+    EXPECT_NE(run.err.find("mirale-cli: "), std::string::npos);
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_EQ(fixtures::ReadFile(song), before);
+  EXPECT_FALSE(fs::exists(song + ".old"));
+}
+
+TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
+  const std::string good = Put("01 - Band - Song.ogg");
+  const std::string warned = Put("NoSeparator.OGG");
+  const std::string bad = folder_.File("broken.ogg");
+  fixtures::WriteFile(bad, fixtures::Bytes{'n', 'o'});
+  const std::string notes = folder_.File("notes.txt");
+  fixtures::WriteFile(notes, fixtures::Bytes{'x'});
+  fs::create_directory(folder_.File("folder.ogg"));
+
+  const CliRun run = Cli({"--album=Live", "--artist-from-name", "--title-from-name",
+                       "--track-from-name", good, warned, bad, notes, folder_.File("folder.ogg"),
+                       folder_.File("missing.ogg")});
+  EXPECT_EQ(run.status, 1);
+  const std::string expected = good + " OK\n" + warned +
+                               // of the two warnings the later one is shown
+                               " \xC2\xB1OK : Track number not found in file name (00 - ...)\n" +
+                               bad + " Input truncated or empty.\n" +
+                               "---------------------- All Done ! ----------------------\n";
+  EXPECT_EQ(run.out, expected);
+  EXPECT_NE(run.err.find("notes.txt: not an .ogg file"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("folder.ogg: a folder"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("missing.ogg: no such file"), std::string::npos) << run.err;
+
+  EXPECT_EQ(Entries(good), (std::vector<std::string>{"ALBUM=Live", "TRACKNUMBER=1",
+                                                     "ARTIST=Band", "TITLE=Song"}));
+  EXPECT_TRUE(fs::exists(bad + ".old"));
+}
+
+TEST_F(CliTest, ColoursAndFrenchWhenAsked) {
+  const std::string good = Put("A - B.ogg");
+  const CliRun run = Cli({"--track-from-order", good}, true, true);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, good + "\033[32m OK\033[0m\n\033[34m---------------------- Termin\xC3\xA9 ! "
+                            "-----------------------\033[0m\n");
+  EXPECT_EQ(Entries(good).back(), "TRACKNUMBER=1");
+}
+
+TEST_F(CliTest, ReadOnlyFilesAreSkippedInRed) {
+  const std::string locked = Put("locked.ogg");
+  const fixtures::Bytes before = fixtures::ReadFile(locked);
+  fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  const CliRun run = Cli({"--album", "X", locked}, false, true);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out.substr(0, locked.size() + 27), locked + " Fichier en lecture seule.\n");
+  EXPECT_EQ(fixtures::ReadFile(locked), before);
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+  EXPECT_EQ(Cli({"--version"}).out, "mirale-cli 1.4\n");
+  const CliRun help = Cli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--track-from-order"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,342 @@
+// RetagFile on real generated files on a real disk: each failure with its
+// message and what is left on disk, each tag step with its key and value.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/message_table.h"
+#include "engine/retag_file.h"
+#include "tests/support/ogg_fixtures.h"
+#include "tests/support/stream_inspector.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using fixtures::Bytes;
+
+struct Outcome {
+  bool ok;
+  std::string message;
+};
+
+class RetagFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { CurrentMessageTable = &EnglishMessages; }
+  void TearDown() override { CurrentMessageTable = nullptr; }
+
+  std::string Put(const std::string& name, const Bytes& bytes) {
+    const std::string path = folder_.File(name);
+    fixtures::WriteFile(path, bytes);
+    return path;
+  }
+
+  Outcome Retag(const std::string& path, int position = 1, WriteFunc write = nullptr) {
+    String message;
+    const bool ok = RetagFile(String(path.c_str()), message, position, choices_, write);
+    return {ok, message.CStr()};
+  }
+
+  // The comment entries of the first stream of a file.
+  static std::vector<std::string> Entries(const std::string& path) {
+    const inspect::Inspection file = inspect::Inspect(fixtures::ReadFile(path));
+    if (file.streams.empty() || file.streams[0].packets.size() < 2) return {};
+    return inspect::ParseComments(file.streams[0].packets[1]).entries;
+  }
+
+  // Every packet but the comment header unchanged, and the audio decodes alike.
+  static void ExpectSameStream(const Bytes& before, const std::string& path) {
+    const Bytes after = fixtures::ReadFile(path);
+    const inspect::Inspection a = inspect::Inspect(before);
+    const inspect::Inspection b = inspect::Inspect(after);
+    ASSERT_FALSE(a.streams.empty());
+    ASSERT_FALSE(b.streams.empty());
+    const auto& in = a.streams[0].packets;
+    const auto& out = b.streams[0].packets;
+    ASSERT_EQ(in.size(), out.size());
+    for (size_t i = 0; i < in.size(); ++i) {
+      if (i == 1) continue;
+      ASSERT_EQ(in[i], out[i]) << "packet " << i;
+    }
+    const inspect::Decoded da = inspect::Decode(before);
+    const inspect::Decoded db = inspect::Decode(after);
+    ASSERT_TRUE(db.ok);
+    EXPECT_EQ(da.samples, db.samples);
+    EXPECT_EQ(da.pcm, db.pcm);
+  }
+
+  static bool Exists(const std::string& path) { return fs::exists(path); }
+
+  TempFolder folder_;
+  FixedTagChoices choices_;
+};
+
+TEST_F(RetagFileTest, NothingTickedRewritesTheFileWithItsOwnComments) {
+  const Bytes original = fixtures::Basic();
+  const std::string path = Put("plain.ogg", original);
+  const Outcome outcome = Retag(path);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.message, "");
+  EXPECT_FALSE(Exists(path + ".old"));
+  EXPECT_EQ(Entries(path), (std::vector<std::string>{"ARTIST=Fixture Artist", "TITLE=Fixture Title"}));
+  ExpectSameStream(original, path);
+}
+
+TEST_F(RetagFileTest, EveryStepWritesItsKeyInTheFixedOrder) {
+  const Bytes original = fixtures::Basic();
+  const std::string path = Put("07 - Name Artist - Name Title.ogg", original);
+  choices_.Tick(kDateBox);
+  choices_.SetField(kDateField, WideString(u"2005-7-1"));
+  choices_.Tick(kAlbumBox);
+  choices_.SetField(kAlbumField, WideString(u"\u00C9t\u00E9 \U0001F3B5"));
+  choices_.Tick(kLabelBox);
+  choices_.SetField(kLabelField, WideString(u"Label"));
+  choices_.Tick(kGenreBox);
+  choices_.SetField(kGenreField, WideString());
+  choices_.Tick(kArtistBox);
+  choices_.SetField(kArtistField, WideString(u"Typed Artist"));
+  choices_.Tick(kTrackFromNameBox);
+  choices_.Tick(kTrackFromOrderBox);  // ignored while the name's number is ticked
+  choices_.Tick(kTitleFromNameBox);
+  choices_.Tick(kCommentBox);
+  choices_.SetField(kCommentField, WideString(u"line one\r\nline two"));
+
+  const Outcome outcome = Retag(path, 5);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.message, "");
+  const std::vector<std::string> expected = {
+      "DATE=2005-07-01",
+      "ALBUM=\xC3\x89t\xC3\xA9 \xF0\x9F\x8E\xB5",
+      "LABEL=Label",
+      "GENRE=",
+      "ARTIST=Typed Artist",
+      "TRACKNUMBER=7",
+      "TITLE=Name Title",
+      "COMMENT=line one\r\nline two",
+  };
+  EXPECT_EQ(Entries(path), expected);
+  ExpectSameStream(original, path);
+}
+
+TEST_F(RetagFileTest, TrackNumberSources) {
+  struct Case {
+    const char* name;
+    ChoiceId box;
+    int position;
+    const char* entry;  // null: the file keeps its own TRACKNUMBER
+    const char* message;
+  };
+  const Case cases[] = {
+      {"03 - A - B.ogg", kTrackFromOrderBox, 3, "TRACKNUMBER=3", ""},
+      {"A - B.ogg", kTrackFromOrderBox, 12, "TRACKNUMBER=12", ""},
+      {"09 - A - B.ogg", kTrackFromNameBox, 1, "TRACKNUMBER=9", ""},
+      {"A - B.ogg", kTrackFromNameBox, 1, nullptr, EnglishMessages.TrackNumberNotFound},
+  };
+  fixtures::EncodeOptions options;
+  options.comments = {"TRACKNUMBER=42", "TITLE=t"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FixedTagChoices choices;
+    choices.Tick(c.box);
+    choices_ = choices;
+    const std::string path = Put(c.name, fixtures::Basic(options));
+    const Outcome outcome = Retag(path, c.position);
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_EQ(outcome.message, c.message);
+    const std::vector<std::string> entries = Entries(path);
+    if (c.entry != nullptr) {
+      EXPECT_EQ(entries, (std::vector<std::string>{"TITLE=t", c.entry}));
+    } else {
+      EXPECT_EQ(entries, (std::vector<std::string>{"TRACKNUMBER=42", "TITLE=t"}));
+    }
+    fs::remove(path);
+  }
+}
+
+TEST_F(RetagFileTest, DatesAreNormalisedOrRefused) {
+  struct Case {
+    const char* typed;
+    const char* stored;  // null: refused with "Bad date."
+  };
+  const Case cases[] = {
+      {"2004", "2004"},
+      {"2005-7-1", "2005-07-01"},
+      {"2005-13-01", "2005"},
+      {"2004-05-06 7:5:3", "2004-05-06 07:05:03"},
+      {"2004-02-31", "2004-02-31"},
+      {"  2004-05", "2004-05"},
+      {"999-01-01", nullptr},
+      {"05", nullptr},
+      {"", nullptr},
+      {"abc", nullptr},
+      {"-2004", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    choices_.Tick(kDateBox);
+    choices_.SetField(kDateField, String(c.typed), WideString());
+    const Bytes original = fixtures::Basic();
+    const std::string path = Put("date.ogg", original);
+    const Outcome outcome = Retag(path);
+    if (c.stored != nullptr) {
+      EXPECT_TRUE(outcome.ok);
+      EXPECT_EQ(Entries(path).back(), std::string("DATE=") + c.stored);
+      fs::remove(path);
+    } else {
+      EXPECT_FALSE(outcome.ok);
+      EXPECT_EQ(outcome.message, "Bad date.");
+      EXPECT_FALSE(Exists(path));
+      EXPECT_EQ(fixtures::ReadFile(path + ".old"), original);
+      fs::remove(path + ".old");
+    }
+  }
+}
+
+TEST_F(RetagFileTest, MissingSeparatorWarnsAndStillWritesEmptyValues) {
+  const std::string path = Put("NoSeparator.ogg", fixtures::Basic());
+  choices_.Tick(kArtistFromNameBox);
+  choices_.Tick(kTitleFromNameBox);
+  const Outcome outcome = Retag(path);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.message, EnglishMessages.SeparatorNotFound);
+  EXPECT_EQ(Entries(path), (std::vector<std::string>{"ARTIST=", "TITLE="}));
+}
+
+TEST_F(RetagFileTest, ExistingOldCopyIsNeverReplaced) {
+  const Bytes original = fixtures::Basic();
+  const std::string path = Put("song.ogg", original);
+  const Bytes leftOver = {'o', 'l', 'd'};
+  Put("song.ogg.old", leftOver);
+  for (const MessageTable* table : {&EnglishMessages, &FrenchMessages}) {
+    CurrentMessageTable = table;
+    const Outcome outcome = Retag(path);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.message, table->CannotRenameInput);
+    EXPECT_EQ(fixtures::ReadFile(path), original);
+    EXPECT_EQ(fixtures::ReadFile(path + ".old"), leftOver);
+  }
+}
+
+TEST_F(RetagFileTest, UnreadableStreamsStayAtTheOldPath) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"text.ogg", Bytes{'h', 'e', 'l', 'l', 'o'}, "Input truncated or empty."},
+      {"empty.ogg", Bytes{}, "Input truncated or empty."},
+      {"junk.ogg", fixtures::JunkPrefix(), "Input is not an Ogg bitstream."},
+      {"other.ogg", fixtures::NonVorbis(), "Ogg bitstream does not contain vorbis data."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Put(c.name, c.bytes);
+    const Outcome outcome = Retag(path);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.message, c.message);
+    EXPECT_FALSE(Exists(path));
+    EXPECT_EQ(fixtures::ReadFile(path + ".old"), c.bytes);
+  }
+}
+
+TEST_F(RetagFileTest, MissingFileCannotBeRenamed) {
+  const Outcome outcome = Retag(folder_.File("gone.ogg"));
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_EQ(outcome.message, "Cannot rename input.");
+}
+
+// Makes the output path unusable at the last moment before it is opened: the
+// date field is read after the move and before the open for writing.
+class BlockingChoices : public FixedTagChoices {
+ public:
+  explicit BlockingChoices(std::string blocked) : blocked_(std::move(blocked)) {
+    Tick(kDateBox);
+  }
+  String FieldText(ChoiceId) const override {
+    fs::create_directory(blocked_);
+    return String("2004");
+  }
+
+ private:
+  std::string blocked_;
+};
+
+TEST_F(RetagFileTest, OutputThatCannotBeOpenedKeepsTheOldCopy) {
+  const Bytes original = fixtures::Basic();
+  const std::string path = Put("blocked.ogg", original);
+  BlockingChoices choices(path);
+  String message;
+  EXPECT_FALSE(RetagFile(String(path.c_str()), message, 1, choices));
+  EXPECT_STREQ(message.CStr(), "Cannot open output.");
+  EXPECT_TRUE(fs::is_directory(path));
+  EXPECT_EQ(fixtures::ReadFile(path + ".old"), original);
+}
+
+size_t bytesBeforeFailure = 0;
+size_t FailingWrite(const void* data, size_t size, size_t count, void* handle) {
+  const size_t bytes = size * count;
+  if (bytes > bytesBeforeFailure) {
+    bytesBeforeFailure = 0;
+    return 0;
+  }
+  bytesBeforeFailure -= bytes;
+  return std::fwrite(data, size, count, static_cast<FILE*>(handle));
+}
+
+TEST_F(RetagFileTest, FailedWriteRemovesThePartialOutputAndKeepsTheOldCopy) {
+  const Bytes original = fixtures::Basic();
+  for (size_t allowed : {size_t{0}, size_t{100}, original.size() / 2, original.size() - 200}) {
+    SCOPED_TRACE(allowed);
+    const std::string path = Put("disk-full.ogg", original);
+    bytesBeforeFailure = allowed;
+    const Outcome outcome = Retag(path, 1, FailingWrite);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.message,
+              "Error writing stream to output. Output stream may be corrupted or truncated.");
+    EXPECT_FALSE(Exists(path));
+    EXPECT_EQ(fixtures::ReadFile(path + ".old"), original);
+    fs::remove(path + ".old");
+  }
+}
+
+#ifndef _WIN32
+TEST_F(RetagFileTest, RewrittenFileKeepsThePermissionBits) {
+  const std::string path = Put("mode.ogg", fixtures::Basic());
+  chmod(path.c_str(), 0640);
+  EXPECT_TRUE(Retag(path).ok);
+  struct stat info;
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+// The old copy is swapped for a non-empty folder while the file is being
+// written, so that its removal fails after a good write.
+std::string swapPath;
+size_t SwappingWrite(const void* data, size_t size, size_t count, void* handle) {
+  if (!swapPath.empty()) {
+    fs::rename(swapPath, swapPath + ".moved");
+    fs::create_directories(swapPath + "/inside");
+    swapPath.clear();
+  }
+  return std::fwrite(data, size, count, static_cast<FILE*>(handle));
+}
+
+TEST_F(RetagFileTest, OldCopyThatCannotBeDeletedIsAWarning) {
+  const std::string path = Put("Artist - Title.ogg", fixtures::Basic());
+  choices_.Tick(kTitleFromNameBox);
+  swapPath = path + ".old";
+  const Outcome outcome = Retag(path, 1, SwappingWrite);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.message, "Cannot delete old file.");
+  EXPECT_EQ(Entries(path).back(), "TITLE=Title");
+  EXPECT_TRUE(fs::is_directory(path + ".old"));
+}
+#endif
+
+}  // namespace
