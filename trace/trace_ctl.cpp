@@ -1,0 +1,222 @@
+// TraceCtl: window class, creation, the line model and the operations the
+// application calls. Painting and input handling are in trace_ctl_window.cpp.
+#include "trace/trace_ctl.h"
+
+#include "text/encodings.h"
+#include "trace/gdi_holders.h"
+
+namespace {
+
+const char kClassName[] = "TraceCtl Window Class";
+
+void RegisterTraceClass(HINSTANCE instance) {
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(WNDCLASSEXA);
+  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+  wc.lpfnWndProc = &TraceCtl::WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+  wc.lpszClassName = kClassName;
+  // A second registration in the same process fails harmlessly.
+  RegisterClassExA(&wc);
+}
+
+RECT ClientRect(HWND window) {
+  RECT rect = {0, 0, 0, 0};
+  if (window != nullptr) GetClientRect(window, &rect);
+  return rect;
+}
+
+}  // namespace
+
+TraceCtl::~TraceCtl() {
+  // The window may outlive the object; it must not call back into freed memory.
+  if (window_ != nullptr) SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+  // The font is never left selected in a DC (see SelectedObject), so the order of
+  // the releases below does not matter.
+  if (ownedFont_ != nullptr) DeleteObject(ownedFont_);
+  lines_.RemoveAll();
+  backBuffer_.Release();
+}
+
+bool TraceCtl::Create(int x, int y, int width, int height, HWND parent) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  RegisterTraceClass(instance);
+
+  // The window procedure stores this object in the window at WM_NCCREATE.
+  HWND window = CreateWindowExA(WS_EX_STATICEDGE | WS_EX_TRANSPARENT, kClassName, "TraceCtl",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, x, y, width,
+                                height, parent, nullptr, instance, this);
+  if (window == nullptr) return false;
+  window_ = window;
+
+  WindowDC dc(window_);
+  if (!backBuffer_.Create(dc, width, height)) return false;
+  backBuffer_.Fill(GetSysColor(COLOR_WINDOW));
+
+  LOGFONTA logFont = {};
+  if (SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof(logFont), &logFont, 0)) {
+    ownedFont_ = CreateFontIndirectA(&logFont);
+  }
+  currentFont_ =
+      ownedFont_ != nullptr ? ownedFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+
+  TEXTMETRICA metrics = {};
+  {
+    SelectedObject font(dc, currentFont_);
+    GetTextMetricsA(dc, &metrics);
+  }
+  lineHeight_ = metrics.tmHeight;
+  horizontalStep_ = metrics.tmAveCharWidth;
+  leftMargin_ = metrics.tmAveCharWidth / 2;
+
+  const RECT client = ClientRect(window_);
+  SCROLLINFO info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+  info.nMin = 0;
+  info.nMax = lines_.Count() * lineHeight_;
+  info.nPage = static_cast<UINT>(client.bottom);
+  info.nPos = 0;
+  SetScrollInfo(window_, SB_VERT, &info, TRUE);
+  info.nMax = widestLine_;
+  info.nPage = static_cast<UINT>(client.right);
+  SetScrollInfo(window_, SB_HORZ, &info, TRUE);
+  return true;
+}
+
+void TraceCtl::SetMetrics(int lineHeight, int leftMargin, int horizontalStep) {
+  lineHeight_ = lineHeight;
+  leftMargin_ = leftMargin;
+  horizontalStep_ = horizontalStep;
+  UpdateVerticalBar(false);
+  UpdateHorizontalBar();
+}
+
+void TraceCtl::UpdateVerticalBar(bool setPosition) {
+  if (window_ == nullptr) return;
+  SCROLLINFO info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL | (setPosition ? SIF_POS : 0);
+  info.nMin = 0;
+  info.nMax = lines_.Count() * lineHeight_;
+  info.nPage = static_cast<UINT>(ClientRect(window_).bottom);
+  // Beyond the last page: the bar clamps it, which brings the end into view.
+  info.nPos = info.nMax;
+  SetScrollInfo(window_, SB_VERT, &info, TRUE);
+}
+
+void TraceCtl::UpdateHorizontalBar() {
+  if (window_ == nullptr) return;
+  SCROLLINFO info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
+  info.nMin = 0;
+  info.nMax = widestLine_;
+  info.nPage = static_cast<UINT>(ClientRect(window_).right);
+  SetScrollInfo(window_, SB_HORZ, &info, TRUE);
+}
+
+int TraceCtl::MeasureLine(const TraceLine& line) const {
+  HDC dc = backBuffer_.MemoryDC();
+  int width = leftMargin_;
+  if (dc == nullptr) return width;
+  SelectedObject font(dc, currentFont_);
+  for (int i = 0; i < line.Count(); ++i) {
+    const WideString& text = line[i].text;
+    SIZE size = {0, 0};
+    if (GetTextExtentPoint32W(dc, reinterpret_cast<const WCHAR*>(text.CStr()), text.Length(),
+                              &size)) {
+      width += size.cx;
+    }
+  }
+  return width;
+}
+
+void TraceCtl::AppendSegment(TraceLine& line, const WideString& text, COLORREF colour) {
+  const int n = line.Count();
+  line.Resize(n + 1);
+  line[n].text = text;
+  line[n].colour = colour;
+  const int width = MeasureLine(line);
+  if (width > widestLine_) widestLine_ = width;
+}
+
+int TraceCtl::TrackPosition(int bar) const {
+  SCROLLINFO info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_TRACKPOS;
+  if (window_ == nullptr || !GetScrollInfo(window_, bar, &info)) return 0;
+  return info.nTrackPos;
+}
+
+void TraceCtl::Repaint(const RECT* area) {
+  // A null window would make RedrawWindow repaint the desktop.
+  if (window_ == nullptr) return;
+  RedrawWindow(window_, area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void TraceCtl::Write(const String& text, COLORREF colour) {
+  WideString wide;
+  DecodeToWide(text, wide);
+  WriteWide(wide, colour);
+}
+
+void TraceCtl::WriteLine(const String& text, COLORREF colour) {
+  String withBreak(text);
+  withBreak.Append('\n');
+  Write(withBreak, colour);
+}
+
+void TraceCtl::WriteWide(const WideString& text, COLORREF colour) {
+  GrowableArray<WideString> pieces;
+  SplitLines(text, pieces);
+  const int k = pieces.Count();
+
+  if (lines_.Count() == 0) lines_.Resize(1);
+  const int first = lines_.Count() - 1;
+  if (k > 1) lines_.Resize(lines_.Count() + k - 1);
+
+  const int oldPosition = TrackPosition(SB_VERT);
+  const RECT client = ClientRect(window_);
+  RECT band;
+  band.left = client.left;
+  band.right = client.right;
+  band.top = first * lineHeight_ - oldPosition;
+  band.bottom = band.top + k * lineHeight_;
+
+  for (int i = 0; i < k; ++i) AppendSegment(lines_[first + i], pieces[i], colour);
+
+  UpdateVerticalBar(true);
+  UpdateHorizontalBar();
+  // Unless the view moved, only the lines just written need drawing again.
+  Repaint(TrackPosition(SB_VERT) == oldPosition ? &band : nullptr);
+}
+
+void TraceCtl::AppendToLine(int index, const String& text, COLORREF colour) {
+  if (index < 0 || index >= lines_.Count()) return;
+  WideString wide;
+  DecodeToWide(text, wide);
+  AppendSegment(lines_[index], wide, colour);
+  UpdateVerticalBar(true);
+  UpdateHorizontalBar();
+  Repaint(nullptr);
+}
+
+void TraceCtl::Clear() {
+  lines_.RemoveAll();
+  widestLine_ = 0;
+  if (window_ != nullptr) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    info.nMin = 0;
+    info.nMax = 0;
+    info.nPage = static_cast<UINT>(ClientRect(window_).bottom);
+    info.nPos = 0;
+    SetScrollInfo(window_, SB_VERT, &info, TRUE);
+  }
+  UpdateHorizontalBar();
+  Repaint(nullptr);
+}
