@@ -1,0 +1,76 @@
+// The batch run (see batch_run.h).
+#include "app/batch_run.h"
+
+#include "app/app_state.h"
+#include "app/dialog_choices.h"
+#include "app/main_dialog.h"
+#include "engine/file_system.h"
+#include "engine/message_table.h"
+#include "engine/retag_file.h"
+
+BatchRun CurrentRun;
+
+namespace {
+
+// The segment that ends file i's line: read-only, failure, warning or success.
+void AppendResult(int line, bool ok, const String& message) {
+  if (!ok) {
+    Trace.AppendToLine(line, Concat(" ", message), kRed);
+  } else if (!message.IsEmpty()) {
+    Trace.AppendToLine(line, Concat(" \xB1OK : ", message), kOrange);
+  } else {
+    Trace.AppendToLine(line, String(" OK"), kGreen);
+  }
+}
+
+void EndRun() {
+  String done(CurrentMessages().AllDone);
+  done.Append("\n");
+  Trace.Write(done, kBlue);
+  Sleep(kEndPause);
+  CurrentRun.running = false;
+  SetControlsEnabled(true);
+}
+
+}  // namespace
+
+void StartRun() {
+  SetControlsEnabled(false);
+  CurrentRun.fileCount = FileList.Count();
+  CurrentRun.nextIndex = 0;
+  CurrentRun.running = true;
+  Trace.Clear();
+  for (int i = 0; i < FileList.Count(); ++i) Trace.WriteLine(FileList[i], kBlack);
+  SetTimer(DialogWindow, kRunTimer, kFirstTickDelay, nullptr);
+}
+
+void RunStep() {
+  KillTimer(DialogWindow, kRunTimer);
+  if (!CurrentRun.running) return;  // a tick left over from an ended run
+  // Drops are refused during a run, so the list still holds fileCount paths;
+  // the bound on the list is kept all the same.
+  if (CurrentRun.nextIndex >= CurrentRun.fileCount || CurrentRun.nextIndex >= FileList.Count()) {
+    EndRun();
+    return;
+  }
+  const int i = CurrentRun.nextIndex++;
+  const String path = FileList[i];
+  if (IsReadOnlyFile(path.CStr())) {
+    AppendResult(i, false, String(CurrentMessages().FileIsReadOnly));
+  } else {
+    String message;
+    DialogTagChoices choices;
+    const bool ok = RetagFile(path, message, i + 1, choices);
+    AppendResult(i, ok, message);
+  }
+  InvalidateRect(Trace.WindowHandle(), nullptr, FALSE);
+  UpdateWindow(Trace.WindowHandle());
+  SetTimer(DialogWindow, kRunTimer, kNextTickDelay, nullptr);
+}
+
+bool IsBatchRunning() { return CurrentRun.running; }
+
+void ResetBatchRun() {
+  if (DialogWindow != nullptr) KillTimer(DialogWindow, kRunTimer);
+  CurrentRun = BatchRun();
+}

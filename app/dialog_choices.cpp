@@ -1,0 +1,17 @@
+// Tag choices read from the dialog's controls (see dialog_choices.h).
+#include "app/dialog_choices.h"
+
+#include "app/app_state.h"
+#include "text/control_text.h"
+
+bool DialogTagChoices::IsTicked(ChoiceId box) const {
+  return SendMessageW(ControlHandle(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+String DialogTagChoices::FieldText(ChoiceId field) const {
+  return GetControlText(ControlHandle(field));
+}
+
+WideString DialogTagChoices::FieldTextWide(ChoiceId field) const {
+  return GetControlTextWide(ControlHandle(field));
+}
