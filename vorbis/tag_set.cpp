@@ -15,6 +15,7 @@ char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 // True when the entry's field name (the bytes before its first '=') equals the
 // key, ASCII case-insensitively. An entry without '=' has no field name.
 bool FieldNameEquals(const char* entry, long length, const char* key, size_t keyLength) {
+  if (length <= 0) return false;
   const void* equals = memchr(entry, '=', static_cast<size_t>(length));
   if (!equals) return false;
   size_t nameLength = static_cast<size_t>(static_cast<const char*>(equals) - entry);
