@@ -22,6 +22,17 @@ void RegisterTraceClass(HINSTANCE instance) {
   RegisterClassExA(&wc);
 }
 
+// Resize reserves exactly the count it is asked for, so a long run of one-line
+// writes would copy the whole list each time; doubling first keeps them amortised
+// constant, as appends are.
+template <typename T>
+void ResizeGrowing(GrowableArray<T>& array, int count) {
+  if (count > array.Capacity()) {
+    array.Reserve(count > 2 * array.Capacity() ? count : 2 * array.Capacity(), array.Count());
+  }
+  array.Resize(count);
+}
+
 RECT ClientRect(HWND window) {
   RECT rect = {0, 0, 0, 0};
   if (window != nullptr) GetClientRect(window, &rect);
@@ -136,7 +147,7 @@ int TraceCtl::MeasureLine(const TraceLine& line) const {
 
 void TraceCtl::AppendSegment(TraceLine& line, const WideString& text, COLORREF colour) {
   const int n = line.Count();
-  line.Resize(n + 1);
+  ResizeGrowing(line, n + 1);
   line[n].text = text;
   line[n].colour = colour;
   const int width = MeasureLine(line);
@@ -176,7 +187,7 @@ void TraceCtl::WriteWide(const WideString& text, COLORREF colour) {
 
   if (lines_.Count() == 0) lines_.Resize(1);
   const int first = lines_.Count() - 1;
-  if (k > 1) lines_.Resize(lines_.Count() + k - 1);
+  if (k > 1) ResizeGrowing(lines_, lines_.Count() + k - 1);
 
   const int oldPosition = TrackPosition(SB_VERT);
   const RECT client = ClientRect(window_);
