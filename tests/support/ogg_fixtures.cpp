@@ -200,14 +200,15 @@ EncodeOptions SecondStreamOptions() {
 
 }  // namespace
 
-const EncodedStream& Encode(const EncodeOptions& options) {
+EncodedStream Encode(const EncodeOptions& options) {
   static std::map<std::string, EncodedStream> cache;
   std::string key = AudioKey(options);
   auto found = cache.find(key);
   if (found == cache.end()) found = cache.emplace(key, EncodeAudio(options)).first;
-  // The comment header depends only on the entries: rebuilt each call.
-  found->second.comment = CommentPacket(options.comments);
-  return found->second;
+  // The comment header depends only on the entries: built for each call.
+  EncodedStream stream = found->second;
+  stream.comment = CommentPacket(options.comments);
+  return stream;
 }
 
 Bytes PageStream(const EncodedStream& stream, const PageOptions& options) {
@@ -506,7 +507,7 @@ Bytes MakeShape(const std::string& name) {
 }
 
 void BuildLongStream(const EncodeOptions& options, uint64_t targetBytes, Sink sink, void* context) {
-  const EncodedStream& stream = Encode(options);
+  const EncodedStream stream = Encode(options);
   if (stream.audio.empty()) return;
   // Block sizes come from the headers, as a decoder would read them.
   vorbis_info info;

@@ -33,8 +33,8 @@ struct EncodeOptions {
 };
 
 // Encodes a tone with light deterministic noise; the same options always give the
-// same packets. Results are cached per options within the process.
-const EncodedStream& Encode(const EncodeOptions& options);
+// same packets. The audio is encoded once per set of options within the process.
+EncodedStream Encode(const EncodeOptions& options);
 
 enum class HeaderLayout {
   kOnePage,    // identification page, then comment and setup on one page
