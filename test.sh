@@ -59,6 +59,9 @@ if ! build_flavour windows -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.c
   count 0 1
 else
   export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # Pictures the tests take of the dialog and the trace control land here.
+  mkdir -p "$build/artifacts"
+  export MIRALE_ARTIFACTS="Z:$(tr / '\\' <<<"$build/artifacts")"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     say "creating the Wine prefix"
     wineboot -i >/dev/null 2>&1
@@ -88,10 +91,14 @@ else
   }
   run_windows portable C.UTF-8 "$build/windows/tests/mirale_tests.exe"
   if [ -f "$build/windows/tests/mirale_windows_tests.exe" ]; then
+    # The language comes from the locale: every test in English, then the
+    # language tests and whole runs in French, and French of Monaco.
     run_windows win32-english en_US.UTF-8 "$build/windows/tests/mirale_windows_tests.exe" \
-      --gtest_filter=-*French*
+      --gtest_filter=-*French*:*Monaco*
     run_windows win32-french fr_FR.UTF-8 "$build/windows/tests/mirale_windows_tests.exe" \
-      --gtest_filter=*French*
+      --gtest_filter=*French*:BatchRun*
+    run_windows win32-monaco fr_MC.UTF-8 "$build/windows/tests/mirale_windows_tests.exe" \
+      --gtest_filter=*Monaco*
   fi
   wineserver -k >/dev/null 2>&1 || true
 fi

@@ -1,0 +1,148 @@
+// Whole runs of the real dialog on generated files: each result colour, the
+// tags in the files afterwards, the timer order, repeated and empty runs, a
+// drop during a run, and a picture of the dialog.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "engine/message_table.h"
+#include "tests/support/ogg_fixtures.h"
+#include "tests/support/stream_inspector.h"
+#include "tests/support/temp_folder.h"
+#include "tests/windows/app_dialog_harness.h"
+#include "tests/windows/app_screenshot.h"
+
+namespace {
+
+using namespace app_test;
+namespace fs = std::filesystem;
+
+const std::u16string kOk = u" OK";
+
+class BatchRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetDialog(); }
+
+  std::string Put(const std::string& name) {
+    const std::string path = folder_.File(name);
+    fixtures::WriteFile(path, fixtures::Basic());
+    return path;
+  }
+
+  static std::vector<std::string> Entries(const std::string& path) {
+    const inspect::Inspection file = inspect::Inspect(fixtures::ReadFile(path));
+    return inspect::ParseComments(file.streams.at(0).packets.at(1)).entries;
+  }
+
+  // 8-bit windows-1252 texts of the message table as the trace control holds them
+  // (all of them are Latin-1 characters).
+  static std::u16string Wide(const char* prefix, const char* text = "") {
+    std::u16string out;
+    for (const char* part : {prefix, text}) {
+      for (const char* p = part; *p != 0; ++p) {
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(*p)));
+      }
+    }
+    return out;
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
+  const std::string green = Put("01 - Band - Song.ogg");
+  const std::string orange = Put("NoSeparator.ogg");
+  const std::string locked = Put("locked.ogg");
+  const std::string gone = Put("gone.ogg");
+  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+  Click(1004);
+  Type(1006, L"Caf\u00E9 Album");
+  Click(1013);
+  Drop({green, orange, locked, gone});
+  ASSERT_EQ(FileList.Count(), 4);
+  fs::remove(gone);
+
+  ASSERT_TRUE(RunAll());
+  const MessageTable& m = CurrentMessages();
+  ASSERT_EQ(Trace.LineCount(), 6);
+  EXPECT_EQ(LastSegment(0), kOk);
+  EXPECT_EQ(LastColour(0), 0x00C800u);
+  EXPECT_EQ(LastSegment(1), Wide(" \xB1OK : ", m.SeparatorNotFound));
+  EXPECT_EQ(LastColour(1), 0x0096C8u);
+  EXPECT_EQ(LastSegment(2), Wide(" ", m.FileIsReadOnly));
+  EXPECT_EQ(LastColour(2), 0x0000C8u);
+  EXPECT_EQ(LastSegment(3), Wide(" ", m.CannotRenameInput));
+  EXPECT_EQ(LastColour(3), 0x0000C8u);
+  EXPECT_EQ(LastSegment(4), Wide(m.AllDone));
+  EXPECT_EQ(LastColour(4), 0xC80000u);
+  EXPECT_TRUE(IsWindowEnabled(Item(1017)));
+  EXPECT_TRUE(IsWindowEnabled(Item(1006)));
+
+  EXPECT_EQ(Entries(green), (std::vector<std::string>{"TITLE=Fixture Title",
+                                                      "ALBUM=Caf\xC3\xA9 Album", "ARTIST=Band"}));
+  EXPECT_EQ(Entries(orange).back(), "ARTIST=");
+  EXPECT_FALSE(fs::exists(locked + ".old"));
+  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+  SaveDialogPicture(Dialog(), frenchUi ? "dialog-after-run-fr.bmp" : "dialog-after-run-en.bmp");
+
+  // "Retag !" again over the same list: the earlier lines are cleared first.
+  ASSERT_TRUE(RunAll());
+  EXPECT_EQ(Trace.LineCount(), 6);
+  EXPECT_EQ(LastSegment(0), kOk);
+}
+
+TEST_F(BatchRunTest, LineOfFileIGetsItsSegmentAtTickIPlusOne) {
+  Click(1015);
+  Drop({Put("a.ogg"), Put("b.ogg"), Put("c.ogg")});
+  SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(kRetagButton, BN_CLICKED), 0);
+  EXPECT_FALSE(IsWindowEnabled(Item(1017)));
+  std::vector<int> before;
+  for (int line = 0; line < 3; ++line) before.push_back(Trace.Line(line).Count());
+  int ticks = 0;
+  std::vector<std::vector<int>> addedAfterTick;
+  ASSERT_TRUE(PumpUntilIdle([&] {
+    ++ticks;
+    std::vector<int> added;
+    for (int line = 0; line < 3; ++line) added.push_back(Trace.Line(line).Count() - before[line]);
+    addedAfterTick.push_back(added);
+  }));
+  ASSERT_EQ(ticks, 4);
+  EXPECT_EQ(addedAfterTick[0], (std::vector<int>{1, 0, 0}));
+  EXPECT_EQ(addedAfterTick[1], (std::vector<int>{1, 1, 0}));
+  EXPECT_EQ(addedAfterTick[2], (std::vector<int>{1, 1, 1}));
+  EXPECT_EQ(Entries(folder_.File("c.ogg")).back(), "TRACKNUMBER=3");
+}
+
+TEST_F(BatchRunTest, EmptyListShowsOnlyTheCompletionLine) {
+  ASSERT_TRUE(RunAll());
+  ASSERT_EQ(Trace.LineCount(), 2);
+  EXPECT_EQ(Segment(0, 0), Wide(CurrentMessages().AllDone));
+}
+
+TEST_F(BatchRunTest, BadDateFailsEveryFileAndLeavesItAtTheOldPath) {
+  const std::string a = Put("a.ogg");
+  Click(1007);
+  Type(1008, L"999");
+  Drop({a});
+  ASSERT_TRUE(RunAll());
+  EXPECT_EQ(LastSegment(0), Wide(" ", CurrentMessages().BadDate));
+  EXPECT_TRUE(fs::exists(a + ".old"));
+  ASSERT_TRUE(RunAll());  // the file is no longer at its path
+  EXPECT_EQ(LastSegment(0), Wide(" ", CurrentMessages().CannotRenameInput));
+}
+
+TEST_F(BatchRunTest, DropDuringARunIsRefused) {
+  const std::string a = Put("a.ogg");
+  const std::string b = Put("b.ogg");
+  Drop({a});
+  SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(kRetagButton, BN_CLICKED), 0);
+  Drop({b, Put("c.ogg")});
+  EXPECT_EQ(FileList.Count(), 1);
+  EXPECT_STREQ(FileList[0].CStr(), a.c_str());
+  ASSERT_TRUE(PumpUntilIdle([] {}));
+  EXPECT_EQ(LastSegment(0), kOk);
+  EXPECT_EQ(Trace.LineCount(), 3);
+}
+
+}  // namespace
