@@ -1,204 +1,124 @@
-// Scrolling the trace control: bar codes, keys, the wheel,
-// resizing, and the right-click notification to the parent.
+// Scrolling the trace control: bar codes, keys, the wheel, resizing, and the
+// right-click notification to the parent.
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "trace/trace_ctl.h"
 #include "trace_test_window.h"
 
 namespace {
 
 using trace_test::LastPosition;
-using trace_test::ScrollState;
 
 class TraceScroll : public trace_test::TraceFixture {
  protected:
   void SetUp() override {
     TraceFixture::SetUp();
-    // 40 lines, the first of them far wider than the client area.
-    control_.WriteLine(
-        "a first line that is much wider than the control so that there is something to scroll "
-        "to the side, with plenty of words after the visible part of it",
-        0);
-    WriteLines(39);
+    control_.WriteLine(std::string(120, 'W').c_str(), 0);  // far wider than the window
+    for (int i = 0; i < 39; ++i) control_.WriteLine("line", 0);
     lh_ = control_.LineHeight();
     step_ = control_.HorizontalStep();
-    ASSERT_GT(lh_, 0);
-    ASSERT_GT(step_, 0);
     ASSERT_GT(LastPosition(window_, SB_VERT), 20 * lh_);
     ASSERT_GT(LastPosition(window_, SB_HORZ), 20 * step_);
   }
-
   int Pos(int bar) { return GetScrollPos(window_, bar); }
-  void Place(int bar, int position) {
-    SetScrollPos(window_, bar, position, TRUE);
-    ASSERT_EQ(Pos(bar), position);
+  // Both bars to 10 steps, then one message; the positions after it.
+  std::pair<int, int> After(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+    SetScrollPos(window_, SB_VERT, 10 * lh_, TRUE);
+    SetScrollPos(window_, SB_HORZ, 10 * step_, TRUE);
+    SendMessageA(window_, message, wParam, lParam);
+    return {Pos(SB_VERT), Pos(SB_HORZ)};
   }
-
-  int lh_ = 0;
-  int step_ = 0;
+  int lh_ = 0, step_ = 0;
 };
 
-TEST_F(TraceScroll, BarCodesMoveByStepsPagesAndToTheEnds) {
-  struct Case {
-    int code;
-    int steps;     // expected move from the middle, in steps
-    bool toStart;  // or to an end instead
-    bool toEnd;
-  };
-  const Case cases[] = {
-      {SB_LINEUP, -1, false, false},   {SB_LINEDOWN, 1, false, false},
-      {SB_PAGEUP, -4, false, false},   {SB_PAGEDOWN, 4, false, false},
-      {SB_TOP, 0, true, false},        {SB_BOTTOM, 0, false, true},
-      {SB_ENDSCROLL, 0, false, false}, {SB_THUMBPOSITION, 0, false, false},
-  };
+TEST_F(TraceScroll, BarCodesAndKeysMoveByStepsPagesAndToTheEnds) {
+  const int v = 10 * lh_, h = 10 * step_;
+  const int vEnd = LastPosition(window_, SB_VERT), hEnd = LastPosition(window_, SB_HORZ);
   const struct {
-    int bar;
     UINT message;
-    int step;
-  } bars[] = {{SB_VERT, WM_VSCROLL, lh_}, {SB_HORZ, WM_HSCROLL, step_}};
-  for (const auto& bar : bars) {
-    for (const Case& c : cases) {
-      const int middle = 10 * bar.step;
-      Place(bar.bar, middle);
-      SendMessageA(window_, bar.message, static_cast<WPARAM>(c.code), 0);
-      const int expected = c.toStart ? 0
-                           : c.toEnd ? LastPosition(window_, bar.bar)
-                                     : middle + c.steps * bar.step;
-      EXPECT_EQ(Pos(bar.bar), expected) << "bar " << bar.bar << " code " << c.code;
-    }
+    WPARAM code;
+    std::pair<int, int> expected;  // vertical, horizontal
+  } cases[] = {
+      {WM_VSCROLL, SB_LINEUP, {v - lh_, h}},
+      {WM_VSCROLL, SB_LINEDOWN, {v + lh_, h}},
+      {WM_VSCROLL, SB_PAGEUP, {v - 4 * lh_, h}},
+      {WM_VSCROLL, SB_PAGEDOWN, {v + 4 * lh_, h}},
+      {WM_VSCROLL, SB_TOP, {0, h}},
+      {WM_VSCROLL, SB_BOTTOM, {vEnd, h}},
+      {WM_VSCROLL, SB_ENDSCROLL, {v, h}},
+      {WM_VSCROLL, SB_THUMBPOSITION, {v, h}},
+      {WM_HSCROLL, SB_LINELEFT, {v, h - step_}},
+      {WM_HSCROLL, SB_PAGERIGHT, {v, h + 4 * step_}},
+      {WM_HSCROLL, SB_LEFT, {v, 0}},
+      {WM_HSCROLL, SB_RIGHT, {v, hEnd}},
+      {WM_KEYDOWN, VK_UP, {v - lh_, h}},
+      {WM_KEYDOWN, VK_DOWN, {v + lh_, h}},
+      {WM_KEYDOWN, VK_PRIOR, {v - 4 * lh_, h}},
+      {WM_KEYDOWN, VK_NEXT, {v + 4 * lh_, h}},
+      {WM_KEYDOWN, VK_LEFT, {v, h - step_}},
+      {WM_KEYDOWN, VK_RIGHT, {v, h + step_}},
+      {WM_KEYDOWN, VK_HOME, {v, 0}},
+      {WM_KEYDOWN, VK_END, {v, hEnd}},
+      {WM_KEYDOWN, 'A', {v, h}},
+  };
+  // Ctrl+Home and Ctrl+End are not covered: under Wine, SendInput reaches the
+  // thread's key state but not GetAsyncKeyState.
+  ASSERT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
+  for (const auto& c : cases) {
+    EXPECT_EQ(After(c.message, c.code), c.expected) << c.message << " " << c.code;
   }
-}
-
-TEST_F(TraceScroll, StepsBeyondTheRangeAreClampedByTheBar) {
-  Place(SB_VERT, 0);
+  SetScrollPos(window_, SB_VERT, 0, TRUE);
   SendMessageA(window_, WM_VSCROLL, SB_PAGEUP, 0);
-  EXPECT_EQ(Pos(SB_VERT), 0);
-  Place(SB_VERT, LastPosition(window_, SB_VERT));
-  SendMessageA(window_, WM_VSCROLL, SB_LINEDOWN, 0);
-  EXPECT_EQ(Pos(SB_VERT), LastPosition(window_, SB_VERT));
-}
-
-TEST_F(TraceScroll, PageDownMovesFourLinesWhateverTheClientHeight) {
-  for (int height : {60, 180}) {
-    trace_test::SetClientSize(window_, 300, height);
-    Place(SB_VERT, lh_);
-    SendMessageA(window_, WM_VSCROLL, SB_PAGEDOWN, 0);
-    EXPECT_EQ(Pos(SB_VERT), 5 * lh_) << height;
-  }
+  EXPECT_EQ(Pos(SB_VERT), 0);  // clamped by the bar
 }
 
 TEST_F(TraceScroll, ThumbTakesTheTrackPositionOfTheGivenBarWindow) {
-  // Another window whose vertical bar stands at 40.
-  HWND source = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VSCROLL, 0, 0, 50, 50, parent_,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(source, nullptr);
-  SCROLLINFO info = {};
-  info.cbSize = sizeof(info);
-  info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
-  info.nMax = 1000;
-  info.nPage = 10;
-  info.nPos = 40;
+  HWND source = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VSCROLL, 0, 0, 50, 50,
+                                trace_test::SharedParent(), nullptr, nullptr, nullptr);
+  SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_POS, 0, 1000, 0, 40, 0};
   SetScrollInfo(source, SB_VERT, &info, FALSE);
-
-  Place(SB_VERT, 0);
-  SendMessageA(window_, WM_VSCROLL, SB_THUMBTRACK, reinterpret_cast<LPARAM>(source));
-  EXPECT_EQ(Pos(SB_VERT), 40);
-  // Without a bar window the control's own bar is read: nothing moves.
-  SendMessageA(window_, WM_VSCROLL, SB_THUMBPOSITION, 0);
-  EXPECT_EQ(Pos(SB_VERT), 40);
+  EXPECT_EQ(After(WM_VSCROLL, SB_THUMBTRACK, reinterpret_cast<LPARAM>(source)).first, 40);
   DestroyWindow(source);
 }
 
-// Ctrl+Home and Ctrl+End are not covered: under Wine, input injected with
-// SendInput reaches the thread's key state but not GetAsyncKeyState.
-TEST_F(TraceScroll, KeysWithoutCtrl) {
-  ASSERT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
-  struct Case {
-    WPARAM key;
-    int bar;
-    int expected;  // from the middle, in steps of that bar; 99 = last position
-  };
-  const Case cases[] = {
-      {VK_UP, SB_VERT, 9},    {VK_DOWN, SB_VERT, 11}, {VK_PRIOR, SB_VERT, 6},
-      {VK_NEXT, SB_VERT, 14}, {VK_LEFT, SB_HORZ, 9},  {VK_RIGHT, SB_HORZ, 11},
-      {VK_HOME, SB_HORZ, 0},  {VK_END, SB_HORZ, 99},  {'A', SB_VERT, 10},
-      {'A', SB_HORZ, 10},     {VK_HOME, SB_VERT, 10}, {VK_END, SB_VERT, 10},
-  };
-  for (const Case& c : cases) {
-    Place(SB_VERT, 10 * lh_);
-    Place(SB_HORZ, 10 * step_);
-    SendMessageA(window_, WM_KEYDOWN, c.key, 0);
-    const int step = c.bar == SB_VERT ? lh_ : step_;
-    const int expected = c.expected == 99 ? LastPosition(window_, c.bar) : c.expected * step;
-    EXPECT_EQ(Pos(c.bar), expected) << "key " << c.key << " bar " << c.bar;
-  }
-}
-
 TEST_F(TraceScroll, WheelMovesOnePixelPerFifteenUnitsOfDelta) {
-  const struct {
-    int delta;
-    int move;
-  } cases[] = {{120, -8}, {-120, 8}, {7, 0}, {-29, 1}, {240, -16}, {-14, 0}};
-  for (const auto& c : cases) {
-    Place(SB_VERT, 100);
-    Place(SB_HORZ, 30);
-    // The key-state word plays no part.
-    SendMessageA(window_, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, static_cast<WORD>(c.delta)), 0);
-    EXPECT_EQ(Pos(SB_VERT), 100 + c.move) << c.delta;
-    EXPECT_EQ(Pos(SB_HORZ), 30) << c.delta;
+  for (const auto& c : {std::pair<int, int>{120, -8}, {-120, 8}, {7, 0}, {-29, 1}, {240, -16}}) {
+    const WPARAM wParam = MAKEWPARAM(MK_CONTROL, static_cast<WORD>(c.first));
+    EXPECT_EQ(After(WM_MOUSEWHEEL, wParam), std::make_pair(10 * lh_ + c.second, 10 * step_))
+        << c.first;
   }
-  Place(SB_VERT, 3);
-  SendMessageA(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-  EXPECT_EQ(Pos(SB_VERT), 0);
 }
 
 TEST_F(TraceScroll, ResizeKeepsThePositionUnlessTheBarClampsIt) {
   trace_test::SetClientSize(window_, 300, 150);
-  Place(SB_VERT, 5 * lh_);
-  trace_test::SetClientSize(window_, 300, 100);
-  EXPECT_EQ(Pos(SB_VERT), 5 * lh_);
-  EXPECT_EQ(static_cast<int>(ScrollState(window_, SB_VERT).nPage), 100);
-  trace_test::SetClientSize(window_, 320, 220);
-  EXPECT_EQ(Pos(SB_VERT), 5 * lh_);
-
-  // At the end of the list a taller page pulls the position back.
-  Place(SB_VERT, LastPosition(window_, SB_VERT));
+  SetScrollPos(window_, SB_VERT, 5 * lh_, TRUE);
+  for (int height : {100, 220}) {
+    trace_test::SetClientSize(window_, 320, height);
+    EXPECT_EQ(Pos(SB_VERT), 5 * lh_);
+    EXPECT_EQ(static_cast<int>(trace_test::ScrollState(window_, SB_VERT).nPage), height);
+  }
+  SetScrollPos(window_, SB_VERT, LastPosition(window_, SB_VERT), TRUE);
   const int before = Pos(SB_VERT);
   trace_test::SetClientSize(window_, 320, 300);
   EXPECT_EQ(Pos(SB_VERT), before - 80);
-  EXPECT_EQ(Pos(SB_VERT), LastPosition(window_, SB_VERT));
-
-  // The buffer follows the client area exactly.
   EXPECT_EQ(control_.Buffer().Width(), 320);
   EXPECT_EQ(control_.Buffer().Height(), 300);
 }
 
 TEST_F(TraceScroll, RightClickNotifiesTheParentOnceAndChangesNothing) {
-  Place(SB_VERT, 3 * lh_);
-  Place(SB_HORZ, 2 * step_);
   const int lines = control_.LineCount();
-  trace_test::Notifications().clear();
-
-  SendMessageA(window_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 30));
-
-  ASSERT_EQ(trace_test::Notifications().size(), 1u);
-  const trace_test::Notification& n = trace_test::Notifications()[0];
-  EXPECT_EQ(n.wParam, 1000u);
-  EXPECT_EQ(n.header.hwndFrom, window_);
-  EXPECT_EQ(n.header.idFrom, 1000u);
-  EXPECT_EQ(n.header.code, static_cast<UINT>(NM_RCLICK));
-  EXPECT_EQ(Pos(SB_VERT), 3 * lh_);
-  EXPECT_EQ(Pos(SB_HORZ), 2 * step_);
-  EXPECT_EQ(control_.LineCount(), lines);
-
-  // Other mouse buttons say nothing.
-  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE}) {
-    SendMessageA(window_, message, 0, MAKELPARAM(20, 30));
+  for (UINT message : {WM_RBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE}) {
+    EXPECT_EQ(After(message, 0, MAKELPARAM(20, 30)), std::make_pair(10 * lh_, 10 * step_));
   }
-  EXPECT_EQ(trace_test::Notifications().size(), 1u);
+  ASSERT_EQ(trace_test::Notifications().size(), 1u);
+  const auto& [wParam, header] = trace_test::Notifications()[0];
+  EXPECT_EQ(wParam, 1000u);
+  EXPECT_EQ(header.hwndFrom, window_);
+  EXPECT_EQ(header.idFrom, 1000u);
+  EXPECT_EQ(header.code, static_cast<UINT>(NM_RCLICK));
+  EXPECT_EQ(control_.LineCount(), lines);
 }
 
 }  // namespace
