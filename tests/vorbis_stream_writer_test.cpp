@@ -322,3 +322,22 @@ TEST(TagEditorWrite, OutputKeepsUpWithInputOfLargePages) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TagEditorWrite, GranulePositionsNearTheTopOfTheRangeDoNotOverflow) {
+  fixtures::EncodeOptions trimmed;  // the last block is cut short
+  trimmed.samples = 7777;
+  fixtures::PageOptions paging;
+  paging.granuleOffset = INT64_MAX - 7777;  // the last page ends at the very top
+  paging.segmentsPerAudioPage = 1;          // every packet's own position is known
+  Bytes input = fixtures::PageStream(fixtures::Encode(trimmed), paging);
+  rewrite::Result result = rewrite::Run(input);
+  ASSERT_EQ(result.written, 0);
+  inspect::Inspection in = inspect::Inspect(input);
+  inspect::Inspection out = inspect::Inspect(result.output);
+  ASSERT_EQ(out.streams[0].packets.size(), in.streams[0].packets.size());
+  EXPECT_EQ(out.pages.back().granule, in.pages.back().granule);
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // Writing side of TagEditor: the two unchanged headers and a rebuilt comment
 // header, the first stream's audio packets re-paged with their granule positions,
 // then every remaining page of the input byte for byte. No audio is decoded.
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -64,6 +65,13 @@ void BuildCommentPacket(const char* vendor, const vorbis_comment& comments, ogg_
   packet->e_o_s = 0;
   packet->granulepos = 0;
   packet->packetno = 1;
+}
+
+// A damaged page may carry a position near the top of the range: the running
+// count stops there rather than overflow.
+int64_t AddSamples(int64_t granule, int32_t samples) {
+  if (samples > 0 && granule > INT64_MAX - samples) return INT64_MAX;
+  return granule + samples;
 }
 
 // Takes the next packet out of a stream state, passing over holes in the data:
@@ -169,7 +177,7 @@ bool TagEditor::WriteAll(ogg_stream_state* out, void* output) {
   bool flushNext = false;
   bool pageOutNext = false;
   for (; fetched; fetched = FetchNextPacket(&packet, &inputPage)) {
-    granule += PacketDuration(&packet);
+    granule = AddSamples(granule, PacketDuration(&packet));
     // Pages are taken out only when the packet before carried a granule position
     // of its own. Every ready page is written, not just one, so that the output
     // stream never holds more than about a page of audio whatever the input's
