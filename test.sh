@@ -100,6 +100,8 @@ else
     run_windows win32-monaco fr_MC.UTF-8 "$build/windows/tests/mirale_windows_tests.exe" \
       --gtest_filter=*Monaco*
   fi
+  say "pictures of the window after a run"
+  scripts/screenshot "$build/artifacts" || echo "(no picture this time)"
   wineserver -k >/dev/null 2>&1 || true
 fi
 

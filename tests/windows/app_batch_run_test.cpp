@@ -11,7 +11,6 @@
 #include "tests/support/stream_inspector.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/app_dialog_harness.h"
-#include "tests/windows/app_screenshot.h"
 
 namespace {
 
@@ -84,7 +83,6 @@ TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
   EXPECT_EQ(Entries(orange).back(), "ARTIST=");
   EXPECT_FALSE(fs::exists(locked + ".old"));
   SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
-  SaveDialogPicture(Dialog(), frenchUi ? "dialog-after-run-fr.bmp" : "dialog-after-run-en.bmp");
 
   // "Retag !" again over the same list: the earlier lines are cleared first.
   ASSERT_TRUE(RunAll());
