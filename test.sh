@@ -111,8 +111,10 @@ if [ -f "$top/fuzz/CMakeLists.txt" ] && grep -q add_executable "$top/fuzz/CMakeL
     -DMIRALE_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     echo "fuzz build failed"
     count 0 1
-  elif [ -x "$build/fuzz/fuzz/run_fuzz_smoke" ] || [ -f "$top/fuzz/smoke.sh" ]; then
-    if bash "$top/fuzz/smoke.sh" "$build" "$fuzz_seconds"; then count 1 0; else count 0 1; fi
+  elif bash "$top/fuzz/smoke.sh" "$build" "$fuzz_seconds"; then
+    count 1 0
+  else
+    count 0 1
   fi
 fi
 
