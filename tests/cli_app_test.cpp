@@ -51,22 +51,11 @@ class CliTest : public ::testing::Test {
     return run;
   }
 
-  std::string Put(const std::string& name) {
-    const std::string path = folder_.File(name);
-    fixtures::WriteFile(path, fixtures::Basic());
-    return path;
-  }
-
-  static std::vector<std::string> Entries(const std::string& path) {
-    const inspect::Inspection file = inspect::Inspect(fixtures::ReadFile(path));
-    return inspect::ParseComments(file.streams.at(0).packets.at(1)).entries;
-  }
-
   TempFolder folder_;
 };
 
 TEST_F(CliTest, UsageErrorsTouchNothing) {
-  const std::string song = Put("Artist - Title.ogg");
+  const std::string song = folder_.Put("Artist - Title.ogg", fixtures::Basic());
   const fixtures::Bytes before = fixtures::ReadFile(song);
   const std::vector<std::vector<std::string>> lines = {
       {"--artist", "X", "--artist-from-name", song},
@@ -86,8 +75,8 @@ TEST_F(CliTest, UsageErrorsTouchNothing) {
 }
 
 TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
-  const std::string good = Put("01 - Band - Song.ogg");
-  const std::string warned = Put("NoSeparator.OGG");
+  const std::string good = folder_.Put("01 - Band - Song.ogg", fixtures::Basic());
+  const std::string warned = folder_.Put("NoSeparator.OGG", fixtures::Basic());
   const std::string bad = folder_.File("broken.ogg");
   fixtures::WriteFile(bad, fixtures::Bytes{'n', 'o'});
   const std::string notes = folder_.File("notes.txt");
@@ -108,22 +97,22 @@ TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
   EXPECT_NE(run.err.find("folder.ogg: a folder"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("missing.ogg: no such file"), std::string::npos) << run.err;
 
-  EXPECT_EQ(Entries(good), (std::vector<std::string>{"ALBUM=Live", "TRACKNUMBER=1",
+  EXPECT_EQ(inspect::CommentEntriesOf(good), (std::vector<std::string>{"ALBUM=Live", "TRACKNUMBER=1",
                                                      "ARTIST=Band", "TITLE=Song"}));
   EXPECT_TRUE(fs::exists(bad + ".old"));
 }
 
 TEST_F(CliTest, ColoursAndFrenchWhenAsked) {
-  const std::string good = Put("A - B.ogg");
+  const std::string good = folder_.Put("A - B.ogg", fixtures::Basic());
   const CliRun run = Cli({"--track-from-order", good}, true, true);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, good + "\033[32m OK\033[0m\n\033[34m---------------------- Termin\xC3\xA9 ! "
                             "-----------------------\033[0m\n");
-  EXPECT_EQ(Entries(good).back(), "TRACKNUMBER=1");
+  EXPECT_EQ(inspect::CommentEntriesOf(good).back(), "TRACKNUMBER=1");
 }
 
 TEST_F(CliTest, ReadOnlyFilesAreSkippedInRed) {
-  const std::string locked = Put("locked.ogg");
+  const std::string locked = folder_.Put("locked.ogg", fixtures::Basic());
   const fixtures::Bytes before = fixtures::ReadFile(locked);
   fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);

@@ -20,7 +20,7 @@ TEST(EngineFileNameTags, NamesOfBothFormsAndTheirNearMisses) {
   const Case cases[] = {
       {"07 - Some Band - Some Song.ogg", 7, u"Some Band", u"Some Song", true},
       {"Some Band - Some Song.ogg", -1, u"Some Band", u"Some Song", true},
-      {"Band - Live - Part 2.ogg", -1, u"Band", u"Live - Part 2", true},
+      {"Band - Live - Take 2.ogg", -1, u"Band", u"Live - Take 2", true},
       {"07_Some Song.ogg", 7, u"", u"", false},
       {"99 Ways - Song.ogg", 99, u"Ways", u"Song", true},
       {"123 - A - B.ogg", 12, u"3", u"A - B", true},

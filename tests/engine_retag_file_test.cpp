@@ -30,23 +30,10 @@ class RetagFileTest : public ::testing::Test {
   void SetUp() override { CurrentMessageTable = &EnglishMessages; }
   void TearDown() override { CurrentMessageTable = nullptr; }
 
-  std::string Put(const std::string& name, const Bytes& bytes) {
-    const std::string path = folder_.File(name);
-    fixtures::WriteFile(path, bytes);
-    return path;
-  }
-
   Outcome Retag(const std::string& path, int position = 1, WriteFunc write = nullptr) {
     String message;
     const bool ok = RetagFile(String(path.c_str()), message, position, choices_, write);
     return {ok, message.CStr()};
-  }
-
-  // The comment entries of the first stream of a file.
-  static std::vector<std::string> Entries(const std::string& path) {
-    const inspect::Inspection file = inspect::Inspect(fixtures::ReadFile(path));
-    if (file.streams.empty() || file.streams[0].packets.size() < 2) return {};
-    return inspect::ParseComments(file.streams[0].packets[1]).entries;
   }
 
   // Every packet but the comment header unchanged, and the audio decodes alike.
@@ -78,18 +65,18 @@ class RetagFileTest : public ::testing::Test {
 
 TEST_F(RetagFileTest, NothingTickedRewritesTheFileWithItsOwnComments) {
   const Bytes original = fixtures::Basic();
-  const std::string path = Put("plain.ogg", original);
+  const std::string path = folder_.Put("plain.ogg", original);
   const Outcome outcome = Retag(path);
   EXPECT_TRUE(outcome.ok);
   EXPECT_EQ(outcome.message, "");
   EXPECT_FALSE(Exists(path + ".old"));
-  EXPECT_EQ(Entries(path), (std::vector<std::string>{"ARTIST=Fixture Artist", "TITLE=Fixture Title"}));
+  EXPECT_EQ(inspect::CommentEntriesOf(path), (std::vector<std::string>{"ARTIST=Fixture Artist", "TITLE=Fixture Title"}));
   ExpectSameStream(original, path);
 }
 
 TEST_F(RetagFileTest, EveryStepWritesItsKeyInTheFixedOrder) {
   const Bytes original = fixtures::Basic();
-  const std::string path = Put("07 - Name Artist - Name Title.ogg", original);
+  const std::string path = folder_.Put("07 - Name Artist - Name Title.ogg", original);
   choices_.Tick(kDateBox);
   choices_.SetField(kDateField, WideString(u"2005-7-1"));
   choices_.Tick(kAlbumBox);
@@ -119,7 +106,7 @@ TEST_F(RetagFileTest, EveryStepWritesItsKeyInTheFixedOrder) {
       "TITLE=Name Title",
       "COMMENT=line one\r\nline two",
   };
-  EXPECT_EQ(Entries(path), expected);
+  EXPECT_EQ(inspect::CommentEntriesOf(path), expected);
   ExpectSameStream(original, path);
 }
 
@@ -144,11 +131,11 @@ TEST_F(RetagFileTest, TrackNumberSources) {
     FixedTagChoices choices;
     choices.Tick(c.box);
     choices_ = choices;
-    const std::string path = Put(c.name, fixtures::Basic(options));
+    const std::string path = folder_.Put(c.name, fixtures::Basic(options));
     const Outcome outcome = Retag(path, c.position);
     EXPECT_TRUE(outcome.ok);
     EXPECT_EQ(outcome.message, c.message);
-    const std::vector<std::string> entries = Entries(path);
+    const std::vector<std::string> entries = inspect::CommentEntriesOf(path);
     if (c.entry != nullptr) {
       EXPECT_EQ(entries, (std::vector<std::string>{"TITLE=t", c.entry}));
     } else {
@@ -181,11 +168,11 @@ TEST_F(RetagFileTest, DatesAreNormalisedOrRefused) {
     choices_.Tick(kDateBox);
     choices_.SetField(kDateField, String(c.typed), WideString());
     const Bytes original = fixtures::Basic();
-    const std::string path = Put("date.ogg", original);
+    const std::string path = folder_.Put("date.ogg", original);
     const Outcome outcome = Retag(path);
     if (c.stored != nullptr) {
       EXPECT_TRUE(outcome.ok);
-      EXPECT_EQ(Entries(path).back(), std::string("DATE=") + c.stored);
+      EXPECT_EQ(inspect::CommentEntriesOf(path).back(), std::string("DATE=") + c.stored);
       fs::remove(path);
     } else {
       EXPECT_FALSE(outcome.ok);
@@ -198,20 +185,20 @@ TEST_F(RetagFileTest, DatesAreNormalisedOrRefused) {
 }
 
 TEST_F(RetagFileTest, MissingSeparatorWarnsAndStillWritesEmptyValues) {
-  const std::string path = Put("NoSeparator.ogg", fixtures::Basic());
+  const std::string path = folder_.Put("NoSeparator.ogg", fixtures::Basic());
   choices_.Tick(kArtistFromNameBox);
   choices_.Tick(kTitleFromNameBox);
   const Outcome outcome = Retag(path);
   EXPECT_TRUE(outcome.ok);
   EXPECT_EQ(outcome.message, EnglishMessages.SeparatorNotFound);
-  EXPECT_EQ(Entries(path), (std::vector<std::string>{"ARTIST=", "TITLE="}));
+  EXPECT_EQ(inspect::CommentEntriesOf(path), (std::vector<std::string>{"ARTIST=", "TITLE="}));
 }
 
 TEST_F(RetagFileTest, ExistingOldCopyIsNeverReplaced) {
   const Bytes original = fixtures::Basic();
-  const std::string path = Put("song.ogg", original);
+  const std::string path = folder_.Put("song.ogg", original);
   const Bytes leftOver = {'o', 'l', 'd'};
-  Put("song.ogg.old", leftOver);
+  folder_.Put("song.ogg.old", leftOver);
   for (const MessageTable* table : {&EnglishMessages, &FrenchMessages}) {
     CurrentMessageTable = table;
     const Outcome outcome = Retag(path);
@@ -236,7 +223,7 @@ TEST_F(RetagFileTest, UnreadableStreamsStayAtTheOldPath) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string path = Put(c.name, c.bytes);
+    const std::string path = folder_.Put(c.name, c.bytes);
     const Outcome outcome = Retag(path);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, c.message);
@@ -269,7 +256,7 @@ class BlockingChoices : public FixedTagChoices {
 
 TEST_F(RetagFileTest, OutputThatCannotBeOpenedKeepsTheOldCopy) {
   const Bytes original = fixtures::Basic();
-  const std::string path = Put("blocked.ogg", original);
+  const std::string path = folder_.Put("blocked.ogg", original);
   BlockingChoices choices(path);
   String message;
   EXPECT_FALSE(RetagFile(String(path.c_str()), message, 1, choices));
@@ -293,7 +280,7 @@ TEST_F(RetagFileTest, FailedWriteRemovesThePartialOutputAndKeepsTheOldCopy) {
   const Bytes original = fixtures::Basic();
   for (size_t allowed : {size_t{0}, size_t{100}, original.size() / 2, original.size() - 200}) {
     SCOPED_TRACE(allowed);
-    const std::string path = Put("disk-full.ogg", original);
+    const std::string path = folder_.Put("disk-full.ogg", original);
     bytesBeforeFailure = allowed;
     const Outcome outcome = Retag(path, 1, FailingWrite);
     EXPECT_FALSE(outcome.ok);
@@ -307,7 +294,7 @@ TEST_F(RetagFileTest, FailedWriteRemovesThePartialOutputAndKeepsTheOldCopy) {
 
 #ifndef _WIN32
 TEST_F(RetagFileTest, RewrittenFileKeepsThePermissionBits) {
-  const std::string path = Put("mode.ogg", fixtures::Basic());
+  const std::string path = folder_.Put("mode.ogg", fixtures::Basic());
   chmod(path.c_str(), 0640);
   EXPECT_TRUE(Retag(path).ok);
   struct stat info;
@@ -328,13 +315,13 @@ size_t SwappingWrite(const void* data, size_t size, size_t count, void* handle) 
 }
 
 TEST_F(RetagFileTest, OldCopyThatCannotBeDeletedIsAWarning) {
-  const std::string path = Put("Artist - Title.ogg", fixtures::Basic());
+  const std::string path = folder_.Put("Artist - Title.ogg", fixtures::Basic());
   choices_.Tick(kTitleFromNameBox);
   swapPath = path + ".old";
   const Outcome outcome = Retag(path, 1, SwappingWrite);
   EXPECT_TRUE(outcome.ok);
   EXPECT_EQ(outcome.message, "Cannot delete old file.");
-  EXPECT_EQ(Entries(path).back(), "TITLE=Title");
+  EXPECT_EQ(inspect::CommentEntriesOf(path).back(), "TITLE=Title");
   EXPECT_TRUE(fs::is_directory(path + ".old"));
 }
 #endif

@@ -38,34 +38,18 @@ void Latin1ToUpper(unsigned char* b, int length) {
 // The extra pairs are applied before the Latin-1 rule so that a byte changed
 // by one rule is never changed again by the other.
 template <size_t N>
-void ToLowerWith(const CasePair (&pairs)[N], char* bytes, int length) {
+void ChangeCase(const CasePair (&pairs)[N], char* bytes, int length, bool lower) {
   unsigned char* b = reinterpret_cast<unsigned char*>(bytes);
   for (int i = 0; i < length; ++i) {
     bool paired = false;
     for (const CasePair& p : pairs) {
-      if (b[i] == p.upper) {
-        b[i] = p.lower;
+      if (b[i] == (lower ? p.upper : p.lower)) {
+        b[i] = lower ? p.lower : p.upper;
         paired = true;
         break;
       }
     }
-    if (!paired) Latin1ToLower(b + i, 1);
-  }
-}
-
-template <size_t N>
-void ToUpperWith(const CasePair (&pairs)[N], char* bytes, int length) {
-  unsigned char* b = reinterpret_cast<unsigned char*>(bytes);
-  for (int i = 0; i < length; ++i) {
-    bool paired = false;
-    for (const CasePair& p : pairs) {
-      if (b[i] == p.lower) {
-        b[i] = p.upper;
-        paired = true;
-        break;
-      }
-    }
-    if (!paired) Latin1ToUpper(b + i, 1);
+    if (!paired) (lower ? Latin1ToLower : Latin1ToUpper)(b + i, 1);
   }
 }
 
@@ -89,10 +73,10 @@ const CasePair kIso885915Pairs[] = {{0xA6, 0xA8}, {0xB4, 0xB8}, {0xBC, 0xBD}, {0
 class Windows1252 final : public CharSet {
  public:
   void ToLower(char* bytes, int length) const override {
-    ToLowerWith(kWindows1252Pairs, bytes, length);
+    ChangeCase(kWindows1252Pairs, bytes, length, true);
   }
   void ToUpper(char* bytes, int length) const override {
-    ToUpperWith(kWindows1252Pairs, bytes, length);
+    ChangeCase(kWindows1252Pairs, bytes, length, false);
   }
   char16_t Decode(unsigned char byte) const override {
     return byte >= 0x80 && byte <= 0x9F ? kWindows1252High[byte - 0x80] : char16_t{byte};
@@ -115,10 +99,10 @@ class Iso88591 final : public CharSet {
 class Iso885915 final : public CharSet {
  public:
   void ToLower(char* bytes, int length) const override {
-    ToLowerWith(kIso885915Pairs, bytes, length);
+    ChangeCase(kIso885915Pairs, bytes, length, true);
   }
   void ToUpper(char* bytes, int length) const override {
-    ToUpperWith(kIso885915Pairs, bytes, length);
+    ChangeCase(kIso885915Pairs, bytes, length, false);
   }
   char16_t Decode(unsigned char byte) const override {
     return byte >= 0xA0 && byte <= 0xBF ? kIso885915Middle[byte - 0xA0] : char16_t{byte};

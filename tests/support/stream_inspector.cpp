@@ -199,4 +199,10 @@ Decoded Decode(const Bytes& file) {
   return result;
 }
 
+std::vector<std::string> CommentEntriesOf(const std::string& path) {
+  const Inspection file = Inspect(fixtures::ReadFile(path));
+  if (file.streams.empty() || file.streams[0].packets.size() < 2) return {};
+  return ParseComments(file.streams[0].packets[1]).entries;
+}
+
 }  // namespace inspect

@@ -51,6 +51,8 @@ struct Comments {
 };
 // Parses a Vorbis comment header packet.
 Comments ParseComments(const Bytes& packet);
+// The comment entries of the first stream of the file at path; empty when it has none.
+std::vector<std::string> CommentEntriesOf(const std::string& path);
 
 struct Decoded {
   bool ok = false;

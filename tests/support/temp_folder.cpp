@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -32,4 +33,13 @@ TempFolder::~TempFolder() {
 
 std::string TempFolder::File(const std::string& name) const {
   return (fs::path(path_) / name).string();
+}
+
+std::string TempFolder::Put(const std::string& name, const std::vector<unsigned char>& bytes) const {
+  const std::string path = File(name);
+  if (FILE* file = std::fopen(path.c_str(), "wb")) {
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  }
+  return path;
 }

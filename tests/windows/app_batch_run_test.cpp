@@ -23,17 +23,6 @@ class BatchRunTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetDialog(); }
 
-  std::string Put(const std::string& name) {
-    const std::string path = folder_.File(name);
-    fixtures::WriteFile(path, fixtures::Basic());
-    return path;
-  }
-
-  static std::vector<std::string> Entries(const std::string& path) {
-    const inspect::Inspection file = inspect::Inspect(fixtures::ReadFile(path));
-    return inspect::ParseComments(file.streams.at(0).packets.at(1)).entries;
-  }
-
   // 8-bit windows-1252 texts of the message table as the trace control holds them
   // (all of them are Latin-1 characters).
   static std::u16string Wide(const char* prefix, const char* text = "") {
@@ -50,10 +39,10 @@ class BatchRunTest : public ::testing::Test {
 };
 
 TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
-  const std::string green = Put("01 - Band - Song.ogg");
-  const std::string orange = Put("NoSeparator.ogg");
-  const std::string locked = Put("locked.ogg");
-  const std::string gone = Put("gone.ogg");
+  const std::string green = folder_.Put("01 - Band - Song.ogg", fixtures::Basic());
+  const std::string orange = folder_.Put("NoSeparator.ogg", fixtures::Basic());
+  const std::string locked = folder_.Put("locked.ogg", fixtures::Basic());
+  const std::string gone = folder_.Put("gone.ogg", fixtures::Basic());
   SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
   Click(1004);
   Type(1006, L"Caf\u00E9 Album");
@@ -78,9 +67,9 @@ TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
   EXPECT_TRUE(IsWindowEnabled(Item(1017)));
   EXPECT_TRUE(IsWindowEnabled(Item(1006)));
 
-  EXPECT_EQ(Entries(green), (std::vector<std::string>{"TITLE=Fixture Title",
+  EXPECT_EQ(inspect::CommentEntriesOf(green), (std::vector<std::string>{"TITLE=Fixture Title",
                                                       "ALBUM=Caf\xC3\xA9 Album", "ARTIST=Band"}));
-  EXPECT_EQ(Entries(orange).back(), "ARTIST=");
+  EXPECT_EQ(inspect::CommentEntriesOf(orange).back(), "ARTIST=");
   EXPECT_FALSE(fs::exists(locked + ".old"));
   SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
 
@@ -92,7 +81,7 @@ TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
 
 TEST_F(BatchRunTest, LineOfFileIGetsItsSegmentAtTickIPlusOne) {
   Click(1015);
-  Drop({Put("a.ogg"), Put("b.ogg"), Put("c.ogg")});
+  Drop({folder_.Put("a.ogg", fixtures::Basic()), folder_.Put("b.ogg", fixtures::Basic()), folder_.Put("c.ogg", fixtures::Basic())});
   SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(kRetagButton, BN_CLICKED), 0);
   EXPECT_FALSE(IsWindowEnabled(Item(1017)));
   std::vector<int> before;
@@ -109,7 +98,7 @@ TEST_F(BatchRunTest, LineOfFileIGetsItsSegmentAtTickIPlusOne) {
   EXPECT_EQ(addedAfterTick[0], (std::vector<int>{1, 0, 0}));
   EXPECT_EQ(addedAfterTick[1], (std::vector<int>{1, 1, 0}));
   EXPECT_EQ(addedAfterTick[2], (std::vector<int>{1, 1, 1}));
-  EXPECT_EQ(Entries(folder_.File("c.ogg")).back(), "TRACKNUMBER=3");
+  EXPECT_EQ(inspect::CommentEntriesOf(folder_.File("c.ogg")).back(), "TRACKNUMBER=3");
 }
 
 TEST_F(BatchRunTest, EmptyListShowsOnlyTheCompletionLine) {
@@ -119,7 +108,7 @@ TEST_F(BatchRunTest, EmptyListShowsOnlyTheCompletionLine) {
 }
 
 TEST_F(BatchRunTest, BadDateFailsEveryFileAndLeavesItAtTheOldPath) {
-  const std::string a = Put("a.ogg");
+  const std::string a = folder_.Put("a.ogg", fixtures::Basic());
   Click(1007);
   Type(1008, L"999");
   Drop({a});
@@ -131,11 +120,11 @@ TEST_F(BatchRunTest, BadDateFailsEveryFileAndLeavesItAtTheOldPath) {
 }
 
 TEST_F(BatchRunTest, DropDuringARunIsRefused) {
-  const std::string a = Put("a.ogg");
-  const std::string b = Put("b.ogg");
+  const std::string a = folder_.Put("a.ogg", fixtures::Basic());
+  const std::string b = folder_.Put("b.ogg", fixtures::Basic());
   Drop({a});
   SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(kRetagButton, BN_CLICKED), 0);
-  Drop({b, Put("c.ogg")});
+  Drop({b, folder_.Put("c.ogg", fixtures::Basic())});
   EXPECT_EQ(FileList.Count(), 1);
   EXPECT_STREQ(FileList[0].CStr(), a.c_str());
   ASSERT_TRUE(PumpUntilIdle([] {}));
