@@ -21,7 +21,8 @@ void PrintHelp() {
       "                   in their tone\n"
       "  --names PATTERN  file name without \".ogg\": %%s is the shape, %%n the two-digit\n"
       "                   file number from 01 (default \"%%s\", or \"%%s-%%n\" when N > 1)\n"
-      "  --size MB        with --shape long: the file size in MB (default 200)\n"
+      "  --size MB        with --shape long: the file size in MB, fractions allowed\n"
+      "                   (default 200)\n"
       "\n"
       "shapes: long (a long stream, built fast from repeated packets)");
   for (const std::string& name : fixtures::ShapeNames()) printf(", %s", name.c_str());
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
   std::string shape = "basic";
   std::string pattern;
   int count = 1;
-  long sizeMb = 200;
+  double sizeMb = 200;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--names" && hasValue) {
       pattern = argv[++i];
     } else if (arg == "--size" && hasValue) {
-      sizeMb = atol(argv[++i]);
+      sizeMb = atof(argv[++i]);
     } else if (folder.empty() && arg[0] != '-') {
       folder = arg;
     } else {
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (folder.empty() || count < 1 || sizeMb < 1 ||
+  if (folder.empty() || count < 1 || !(sizeMb > 0) ||
       (shape != "all" && shape != "long" && !fixtures::IsShape(shape))) {
     PrintHelp();
     return 2;
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
         options.samples = 44100 * 4;
         options.quality = 0.4f;
         options.toneHz = 220 + 20 * n;
-        ok = fixtures::WriteLongStreamFile(path, options, uint64_t(sizeMb) << 20);
+        ok = fixtures::WriteLongStreamFile(path, options, uint64_t(sizeMb * 1048576.0));
       } else {
         ok = fixtures::WriteFile(path, MakeCopy(name, n));
       }
