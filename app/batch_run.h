@@ -3,8 +3,8 @@
 #pragma once
 
 struct BatchRun {
-  int fileCount = 0;   // FileList's count when the run started
-  int nextIndex = 0;   // index of the next file to process
+  int fileCount = 0;  // FileList's count when the run started
+  int nextIndex = 0;  // index of the next file to process
   bool running = false;
 };
 

@@ -11,10 +11,9 @@
 namespace {
 
 // The boxes, in the order in which they are enabled and disabled.
-const int kBoxes[] = {kTrackFromNameBox, kArtistFromNameBox, kTitleFromNameBox,
-                      kTrackFromOrderBox, kArtistBox,        kAlbumBox,
-                      kDateBox,          kGenreBox,          kLabelBox,
-                      kCommentBox};
+const int kBoxes[] = {kTrackFromNameBox, kArtistFromNameBox, kTitleFromNameBox, kTrackFromOrderBox,
+                      kArtistBox,        kAlbumBox,          kDateBox,          kGenreBox,
+                      kLabelBox,         kCommentBox};
 
 // Each box that has a field, with it.
 struct BoxField {
@@ -26,11 +25,11 @@ const BoxField kPairs[] = {{kArtistBox, kArtistField}, {kAlbumBox, kAlbumField},
                            {kLabelBox, kLabelField},   {kCommentBox, kCommentField}};
 
 // The controls fetched at start-up; 1017 comes later, after the trace control.
-const int kFetchedIds[] = {kFileNameGroup, kFileNameHelp,     kTrackFromNameBox, kArtistFromNameBox,
-                           kTitleFromNameBox, kTrackFromOrderBox, kArtistBox,    kAlbumBox,
-                           kDateBox,       kGenreBox,         kLabelBox,         kCommentBox,
-                           kArtistField,   kAlbumField,       kDateField,        kGenreField,
-                           kLabelField,    kCommentField,     kTracePlaceholder};
+const int kFetchedIds[] = {
+    kFileNameGroup,     kFileNameHelp, kTrackFromNameBox, kArtistFromNameBox, kTitleFromNameBox,
+    kTrackFromOrderBox, kArtistBox,    kAlbumBox,         kDateBox,           kGenreBox,
+    kLabelBox,          kCommentBox,   kArtistField,      kAlbumField,        kDateField,
+    kGenreField,        kLabelField,   kCommentField,     kTracePlaceholder};
 
 struct Caption {
   int id;
@@ -61,7 +60,9 @@ const char kFrenchInstruction[] = "D\xE9posez ici les fichiers Ogg Vorbis \xE0 r
 // since a cut path could name another file.
 constexpr UINT kMaxDroppedPath = MAX_PATH - 1;
 
-bool IsTicked(int box) { return SendMessageW(ControlHandle(box), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool IsTicked(int box) {
+  return SendMessageW(ControlHandle(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void Untick(int box) { SendMessageW(ControlHandle(box), BM_SETCHECK, BST_UNCHECKED, 0); }
 

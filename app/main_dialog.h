@@ -2,6 +2,7 @@
 // together, dropped files and centring. The run that "Retag !" starts is batch_run.h.
 #pragma once
 #include <windows.h>
+// after windows.h
 #include <shellapi.h>
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -15,8 +15,10 @@ const MessageTable EnglishMessages = {
 
 const MessageTable FrenchMessages = {
     "Mauvaise date.",
-    "Impossible de renommer le fichier d'entr\xE9" "e.",
-    "Ouverture du fichier d'entr\xE9" "e impossible.",
+    "Impossible de renommer le fichier d'entr\xE9"
+    "e.",
+    "Ouverture du fichier d'entr\xE9"
+    "e impossible.",
     "Impossible d'effacer l'ancien fichier.",
     "Fichier en lecture seule.",
     "Ouverture du fichier r\xE9sultat impossible.",

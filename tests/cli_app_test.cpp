@@ -1,5 +1,7 @@
 // mirale-cli end to end on a folder of generated files: result lines, colours,
 // exit codes, usage errors and skipped arguments.
+#include "cli/cli_app.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_app.h"
 #include "engine/message_table.h"
 #include "tests/support/ogg_fixtures.h"
 #include "tests/support/stream_inspector.h"
@@ -83,9 +84,9 @@ TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
   fixtures::WriteFile(notes, fixtures::Bytes{'x'});
   fs::create_directory(folder_.File("folder.ogg"));
 
-  const CliRun run = Cli({"--album=Live", "--artist-from-name", "--title-from-name",
-                       "--track-from-name", good, warned, bad, notes, folder_.File("folder.ogg"),
-                       folder_.File("missing.ogg")});
+  const CliRun run =
+      Cli({"--album=Live", "--artist-from-name", "--title-from-name", "--track-from-name", good,
+           warned, bad, notes, folder_.File("folder.ogg"), folder_.File("missing.ogg")});
   EXPECT_EQ(run.status, 1);
   const std::string expected = good + " OK\n" + warned +
                                // of the two warnings the later one is shown
@@ -97,8 +98,8 @@ TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
   EXPECT_NE(run.err.find("folder.ogg: a folder"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("missing.ogg: no such file"), std::string::npos) << run.err;
 
-  EXPECT_EQ(inspect::CommentEntriesOf(good), (std::vector<std::string>{"ALBUM=Live", "TRACKNUMBER=1",
-                                                     "ARTIST=Band", "TITLE=Song"}));
+  EXPECT_EQ(inspect::CommentEntriesOf(good),
+            (std::vector<std::string>{"ALBUM=Live", "TRACKNUMBER=1", "ARTIST=Band", "TITLE=Song"}));
   EXPECT_TRUE(fs::exists(bad + ".old"));
 }
 
@@ -106,8 +107,9 @@ TEST_F(CliTest, ColoursAndFrenchWhenAsked) {
   const std::string good = folder_.Put("A - B.ogg", fixtures::Basic());
   const CliRun run = Cli({"--track-from-order", good}, true, true);
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, good + "\033[32m OK\033[0m\n\033[34m---------------------- Termin\xC3\xA9 ! "
-                            "-----------------------\033[0m\n");
+  EXPECT_EQ(run.out, good +
+                         "\033[32m OK\033[0m\n\033[34m---------------------- Termin\xC3\xA9 ! "
+                         "-----------------------\033[0m\n");
   EXPECT_EQ(inspect::CommentEntriesOf(good).back(), "TRACKNUMBER=1");
 }
 

@@ -1,7 +1,6 @@
 // RetagFile on real generated files on a real disk: each failure with its
 // message and what is left on disk, each tag step with its key and value.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -70,7 +69,8 @@ TEST_F(RetagFileTest, NothingTickedRewritesTheFileWithItsOwnComments) {
   EXPECT_TRUE(outcome.ok);
   EXPECT_EQ(outcome.message, "");
   EXPECT_FALSE(Exists(path + ".old"));
-  EXPECT_EQ(inspect::CommentEntriesOf(path), (std::vector<std::string>{"ARTIST=Fixture Artist", "TITLE=Fixture Title"}));
+  EXPECT_EQ(inspect::CommentEntriesOf(path),
+            (std::vector<std::string>{"ARTIST=Fixture Artist", "TITLE=Fixture Title"}));
   ExpectSameStream(original, path);
 }
 
@@ -97,14 +97,10 @@ TEST_F(RetagFileTest, EveryStepWritesItsKeyInTheFixedOrder) {
   EXPECT_TRUE(outcome.ok);
   EXPECT_EQ(outcome.message, "");
   const std::vector<std::string> expected = {
-      "DATE=2005-07-01",
-      "ALBUM=\xC3\x89t\xC3\xA9 \xF0\x9F\x8E\xB5",
-      "LABEL=Label",
-      "GENRE=",
-      "ARTIST=Typed Artist",
-      "TRACKNUMBER=7",
-      "TITLE=Name Title",
-      "COMMENT=line one\r\nline two",
+      "DATE=2005-07-01",     "ALBUM=\xC3\x89t\xC3\xA9 \xF0\x9F\x8E\xB5",
+      "LABEL=Label",         "GENRE=",
+      "ARTIST=Typed Artist", "TRACKNUMBER=7",
+      "TITLE=Name Title",    "COMMENT=line one\r\nline two",
   };
   EXPECT_EQ(inspect::CommentEntriesOf(path), expected);
   ExpectSameStream(original, path);
@@ -242,9 +238,7 @@ TEST_F(RetagFileTest, MissingFileCannotBeRenamed) {
 // date field is read after the move and before the open for writing.
 class BlockingChoices : public FixedTagChoices {
  public:
-  explicit BlockingChoices(std::string blocked) : blocked_(std::move(blocked)) {
-    Tick(kDateBox);
-  }
+  explicit BlockingChoices(std::string blocked) : blocked_(std::move(blocked)) { Tick(kDateBox); }
   String FieldText(ChoiceId) const override {
     fs::create_directory(blocked_);
     return String("2004");

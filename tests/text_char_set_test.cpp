@@ -31,8 +31,16 @@ TEST(TextCharSet, CaseTables) {
     const char* out;
   };
   const Case cases[] = {
-      {"windows-1252", true, "\x8A\x9F\xC9\xD7\xDF" "AZ", "\x9A\xFF\xE9\xD7\xDF" "az"},
-      {"windows-1252", false, "\x9A\xFF\xE9\xF7\xDF" "az", "\x8A\x9F\xC9\xF7\xDF" "AZ"},
+      {"windows-1252", true,
+       "\x8A\x9F\xC9\xD7\xDF"
+       "AZ",
+       "\x9A\xFF\xE9\xD7\xDF"
+       "az"},
+      {"windows-1252", false,
+       "\x9A\xFF\xE9\xF7\xDF"
+       "az",
+       "\x8A\x9F\xC9\xF7\xDF"
+       "AZ"},
       {"windows-1252", true, "\x8C\x8E\xDE\xC0", "\x9C\x9E\xFE\xE0"},
       {"iso-8859-1", false, "\xFF\xE0\xFE", "\xFF\xC0\xDE"},
       {"iso-8859-1", true, "\x8A\x9F", "\x8A\x9F"},
@@ -62,11 +70,14 @@ TEST(TextCharSet, DecodeTables) {
     char16_t unit;
   };
   const Case cases[] = {
-      {"windows-1252", 0x80, 0x20AC}, {"windows-1252", 0x81, 0x0081}, {"windows-1252", 0x8D, 0x008D},
-      {"windows-1252", 0x8F, 0x008F}, {"windows-1252", 0x90, 0x0090}, {"windows-1252", 0x9D, 0x009D},
-      {"windows-1252", 0x9F, 0x0178}, {"windows-1252", 0xA4, 0x00A4}, {"windows-1252", 0x92, 0x2019},
-      {"windows-1252", 0x41, 0x0041}, {"windows-1252", 0xFF, 0x00FF}, {"iso-8859-1", 0x80, 0x0080},
-      {"iso-8859-15", 0xA4, 0x20AC},  {"iso-8859-15", 0xBE, 0x0178},  {"iso-8859-15", 0xA5, 0x00A5},
+      {"windows-1252", 0x80, 0x20AC}, {"windows-1252", 0x81, 0x0081},
+      {"windows-1252", 0x8D, 0x008D}, {"windows-1252", 0x8F, 0x008F},
+      {"windows-1252", 0x90, 0x0090}, {"windows-1252", 0x9D, 0x009D},
+      {"windows-1252", 0x9F, 0x0178}, {"windows-1252", 0xA4, 0x00A4},
+      {"windows-1252", 0x92, 0x2019}, {"windows-1252", 0x41, 0x0041},
+      {"windows-1252", 0xFF, 0x00FF}, {"iso-8859-1", 0x80, 0x0080},
+      {"iso-8859-15", 0xA4, 0x20AC},  {"iso-8859-15", 0xBE, 0x0178},
+      {"iso-8859-15", 0xA5, 0x00A5},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SetNamed(c.set)->Decode(c.byte), c.unit) << c.set << " " << int(c.byte);

@@ -27,10 +27,12 @@ TEST(TextEncodings, WideToUtf8Boundaries) {
       {u"\u0800", "\xE0\xA0\x80"},
       {u"\uFFFF", "\xEF\xBF\xBF"},
       {u"A\u00E9\u20AC", "A\xC3\xA9\xE2\x82\xAC"},
-      {u"\U0001F3B5", "\xF0\x9F\x8E\xB5"},                          // a valid pair
-      {std::u16string(1, char16_t(0xD83C)), "\xEF\xBF\xBD"},        // lone high
+      {u"\U0001F3B5", "\xF0\x9F\x8E\xB5"},                            // a valid pair
+      {std::u16string(1, char16_t(0xD83C)), "\xEF\xBF\xBD"},          // lone high
       {std::u16string(1, char16_t(0xDFB5)) + u"x", "\xEF\xBF\xBDx"},  // lone low
-      {std::u16string{char16_t(0xD83C), u'a'}, "\xEF\xBF\xBD" "a"},   // high without low
+      {std::u16string{char16_t(0xD83C), u'a'},
+       "\xEF\xBF\xBD"
+       "a"},  // high without low
   };
   for (const Case& c : cases) EXPECT_EQ(Utf8Of(c.in), c.out);
 }
@@ -45,9 +47,9 @@ TEST(TextEncodings, Utf8ToWideRoundTripsAndReplacesMalformedInput) {
       {"Caf\xC3\xA9", u"Caf\u00E9"},
       {"\xE2\x82\xAC", u"\u20AC"},
       {"\xF0\x9F\x8E\xB5", u"\U0001F3B5"},
-      {"\xC3", u"\uFFFD"},             // cut sequence
-      {"\xC0\xAF", u"\uFFFD\uFFFD"},   // overlong lead
-      {"\xED\xA0\x80", u"\uFFFD"},     // encoded surrogate
+      {"\xC3", u"\uFFFD"},            // cut sequence
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},  // overlong lead
+      {"\xED\xA0\x80", u"\uFFFD"},    // encoded surrogate
       {"a\xFFz", u"a\uFFFDz"},
   };
   for (const Case& c : cases) {
@@ -59,7 +61,9 @@ TEST(TextEncodings, Utf8ToWideRoundTripsAndReplacesMalformedInput) {
 
 TEST(TextEncodings, DecodeToWideGoesThroughWindows1252) {
   WideString wide;
-  DecodeToWide(String("\x80\xE9\x81" "a"), wide);
+  DecodeToWide(String("\x80\xE9\x81"
+                      "a"),
+               wide);
   EXPECT_TRUE(wide.Equals(u"\u20AC\u00E9\u0081a"));
   DecodeToWide(String(), wide);
   EXPECT_EQ(wide.Length(), 0);
@@ -73,7 +77,7 @@ TEST(TextEncodings, DigitTests) {
     char16_t unit;
     bool digit;
   };
-  const Case cases[] = {{0x0BE6, false}, {0x0BE7, true}, {0x0660, true}, {0x0669, true},
+  const Case cases[] = {{0x0BE6, false}, {0x0BE7, true}, {0x0660, true},  {0x0669, true},
                         {0x066A, false}, {0x0F29, true}, {0x0F2A, false}, {0x00B2, false}};
   for (const Case& c : cases) EXPECT_EQ(IsUnicodeDigit(c.unit), c.digit) << int(c.unit);
 }

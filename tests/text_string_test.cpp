@@ -56,7 +56,7 @@ TEST(TextString, BufferMovesExactlyWhenTheBlockCountChanges) {
     int to;
     bool moves;
   };
-  const Case cases[] = {{62, 63, false}, {63, 64, true}, {64, 63, true},
+  const Case cases[] = {{62, 63, false},  {63, 64, true},   {64, 63, true},
                         {64, 127, false}, {127, 128, true}, {1, 0, false}};
   for (const Case& c : cases) {
     String s = Repeat('x', c.from);
@@ -110,9 +110,9 @@ TEST(TextString, SubstringsClampTheirCounts) {
   const String abc("abc");
   const String abcd("abcd");
   const Case cases[] = {
-      {abc.Left(-1), ""},     {abc.Left(100), "abc"}, {abc.Left(2), "ab"},
-      {abcd.Right(2), "cd"},  {abcd.Right(9), "abcd"}, {abcd.Mid(1), "bcd"},
-      {abcd.Mid(1, 10), "bcd"}, {abcd.Mid(1, -3), ""}, {abcd.Mid(4), ""},
+      {abc.Left(-1), ""},       {abc.Left(100), "abc"},  {abc.Left(2), "ab"},
+      {abcd.Right(2), "cd"},    {abcd.Right(9), "abcd"}, {abcd.Mid(1), "bcd"},
+      {abcd.Mid(1, 10), "bcd"}, {abcd.Mid(1, -3), ""},   {abcd.Mid(4), ""},
   };
   for (const Case& c : cases) {
     EXPECT_STREQ(c.result.CStr(), c.expected);

@@ -31,8 +31,8 @@ Unit* SharedBuffer<Unit>::Empty() {
 
 template <typename Unit>
 StringHeader* SharedBuffer<Unit>::Header(const Unit* units) {
-  return reinterpret_cast<StringHeader*>(
-      const_cast<char*>(reinterpret_cast<const char*>(units)) - sizeof(StringHeader));
+  return reinterpret_cast<StringHeader*>(const_cast<char*>(reinterpret_cast<const char*>(units)) -
+                                         sizeof(StringHeader));
 }
 
 template <typename Unit>

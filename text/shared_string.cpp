@@ -7,7 +7,9 @@ namespace {
 using Buffer = SharedBuffer<char>;
 const char kDefaultTrimSet[] = "\r\n\t ";
 
-int RawLength(const char* text) { return text == nullptr ? 0 : static_cast<int>(std::strlen(text)); }
+int RawLength(const char* text) {
+  return text == nullptr ? 0 : static_cast<int>(std::strlen(text));
+}
 
 String Piece(const char* from, int count) {
   String result;

@@ -9,7 +9,10 @@ class String {
   String();
   String(const char* text);  // null or "" gives the shared empty buffer
   String(const String& other);
-  String& operator=(const String& other) { Assign(other); return *this; }
+  String& operator=(const String& other) {
+    Assign(other);
+    return *this;
+  }
   ~String();
 
   int Length() const { return SharedBuffer<char>::Header(chars_)->length; }

@@ -9,7 +9,10 @@ class WideString {
   WideString();
   WideString(const char16_t* text);  // null or empty gives the shared empty buffer
   WideString(const WideString& other);
-  WideString& operator=(const WideString& other) { Assign(other); return *this; }
+  WideString& operator=(const WideString& other) {
+    Assign(other);
+    return *this;
+  }
   ~WideString();
 
   int Length() const { return SharedBuffer<char16_t>::Header(units_)->length; }

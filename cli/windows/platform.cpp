@@ -1,10 +1,11 @@
 // Windows side of the command line (see platform.h): the command line is read
 // as UTF-16 and file names go through the ANSI code page, as in the dialog.
 #include <windows.h>
+// after windows.h
+#include <io.h>
 #include <shellapi.h>
 
 #include <cstdlib>
-#include <io.h>
 
 #include "cli/platform.h"
 #include "engine/language.h"
@@ -57,9 +58,7 @@ bool PathExists(const String& path) {
   return GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool WantsColour() {
-  return _isatty(_fileno(stdout)) && std::getenv("NO_COLOR") == nullptr;
-}
+bool WantsColour() { return _isatty(_fileno(stdout)) && std::getenv("NO_COLOR") == nullptr; }
 
 bool UserWantsFrench() { return IsFrenchLanguageId(GetUserDefaultLangID()); }
 

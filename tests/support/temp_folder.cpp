@@ -3,8 +3,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -35,7 +35,8 @@ std::string TempFolder::File(const std::string& name) const {
   return (fs::path(path_) / name).string();
 }
 
-std::string TempFolder::Put(const std::string& name, const std::vector<unsigned char>& bytes) const {
+std::string TempFolder::Put(const std::string& name,
+                            const std::vector<unsigned char>& bytes) const {
   const std::string path = File(name);
   if (FILE* file = std::fopen(path.c_str(), "wb")) {
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);

@@ -67,8 +67,9 @@ TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
   EXPECT_TRUE(IsWindowEnabled(Item(1017)));
   EXPECT_TRUE(IsWindowEnabled(Item(1006)));
 
-  EXPECT_EQ(inspect::CommentEntriesOf(green), (std::vector<std::string>{"TITLE=Fixture Title",
-                                                      "ALBUM=Caf\xC3\xA9 Album", "ARTIST=Band"}));
+  EXPECT_EQ(
+      inspect::CommentEntriesOf(green),
+      (std::vector<std::string>{"TITLE=Fixture Title", "ALBUM=Caf\xC3\xA9 Album", "ARTIST=Band"}));
   EXPECT_EQ(inspect::CommentEntriesOf(orange).back(), "ARTIST=");
   EXPECT_FALSE(fs::exists(locked + ".old"));
   SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -81,7 +82,8 @@ TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
 
 TEST_F(BatchRunTest, LineOfFileIGetsItsSegmentAtTickIPlusOne) {
   Click(1015);
-  Drop({folder_.Put("a.ogg", fixtures::Basic()), folder_.Put("b.ogg", fixtures::Basic()), folder_.Put("c.ogg", fixtures::Basic())});
+  Drop({folder_.Put("a.ogg", fixtures::Basic()), folder_.Put("b.ogg", fixtures::Basic()),
+        folder_.Put("c.ogg", fixtures::Basic())});
   SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(kRetagButton, BN_CLICKED), 0);
   EXPECT_FALSE(IsWindowEnabled(Item(1017)));
   std::vector<int> before;

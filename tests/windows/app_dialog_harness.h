@@ -3,6 +3,7 @@
 // "Retag !" and pumps messages while the batch timer runs.
 #pragma once
 #include <windows.h>
+// after windows.h
 #include <shlobj.h>
 
 #include <string>
@@ -43,7 +44,8 @@ inline bool Ticked(int id) { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) ==
 // A click on a box as the dialog sees it: the box toggles, then WM_COMMAND.
 inline void Click(int id) {
   SendMessageW(Item(id), BM_SETCHECK, Ticked(id) ? BST_UNCHECKED : BST_CHECKED, 0);
-  SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
+  SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(id)));
 }
 
 inline void SetTicked(int id, bool ticked) {

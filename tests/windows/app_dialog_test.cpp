@@ -107,8 +107,8 @@ TEST_F(DialogTest, ExclusivePairsKeepOneBoxTicked) {
 TEST_F(DialogTest, RunDisablesEverythingAndRestoresTheFieldsByTheirBoxes) {
   Click(1004);
   SetControlsEnabled(false);
-  for (int id : {1022, 1013, 1014, 1015, 1005, 1004, 1007, 1009, 1011, 1019, 1003, 1006, 1008,
-                 1010, 1012, 1018, 1017}) {
+  for (int id : {1022, 1013, 1014, 1015, 1005, 1004, 1007, 1009, 1011, 1019, 1003, 1006, 1008, 1010,
+                 1012, 1018, 1017}) {
     EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
   }
   EXPECT_TRUE(IsWindowEnabled(Trace.WindowHandle()));

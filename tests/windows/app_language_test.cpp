@@ -14,8 +14,9 @@ TEST(FrenchDialog, KeepsTheTemplateCaptionsAndSpeaksFrench) {
   Restart();
   EXPECT_TRUE(frenchUi);
   EXPECT_EQ(TextOf(1020), L"R\u00E9cup\u00E8re des informations depuis le nom de fichier");
-  EXPECT_EQ(TextOf(1015), L"R\u00E9cup\u00E9rer le num\u00E9ro de piste \u00E0 partir de l'ordre "
-                          L"dans la liste");
+  EXPECT_EQ(TextOf(1015),
+            L"R\u00E9cup\u00E9rer le num\u00E9ro de piste \u00E0 partir de l'ordre "
+            L"dans la liste");
   EXPECT_EQ(TextOf(1007), L"Fixer l'ann\u00E9e (AAAA-MM-JJ)");
   EXPECT_EQ(TextOf(1017), L"Retag !");
   EXPECT_EQ(Segment(0, 0), u"D\u00E9posez ici les fichiers Ogg Vorbis \u00E0 retaguer");

@@ -34,9 +34,9 @@ TEST(DialogShowcase, RunHeldOnScreenForItsPicture) {
   ResetDialog();
   TempFolder folder;
   std::vector<std::string> paths;
-  for (const char* name : {"01 - Les Oiseaux - Aube.ogg", "02 - Les Oiseaux - Midi.ogg",
-                           "03 - Les Oiseaux - Soir.ogg", "Sans separateur.ogg", "verrou.ogg",
-                           "notes.ogg"}) {
+  for (const char* name :
+       {"01 - Les Oiseaux - Aube.ogg", "02 - Les Oiseaux - Midi.ogg", "03 - Les Oiseaux - Soir.ogg",
+        "Sans separateur.ogg", "verrou.ogg", "notes.ogg"}) {
     paths.push_back(folder.File(name));
     fixtures::WriteFile(paths.back(), fixtures::Basic());
   }
