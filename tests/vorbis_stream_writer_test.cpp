@@ -10,7 +10,7 @@
 #include "tests/support/memory_io.h"
 #include "tests/support/ogg_fixtures.h"
 #include "tests/support/rewrite_check.h"
-#include "tests/support/stream_inspector.h"
+#include "tests/support/stream_probe.h"
 #include "text/wide_string.h"
 #include "vorbis/tag_editor.h"
 

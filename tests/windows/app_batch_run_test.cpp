@@ -8,7 +8,7 @@
 
 #include "engine/message_table.h"
 #include "tests/support/ogg_fixtures.h"
-#include "tests/support/stream_inspector.h"
+#include "tests/support/stream_probe.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/app_dialog_harness.h"
 
