@@ -3,10 +3,9 @@
 
 #include <cstring>
 
+#include "cli/batch_runner.h"
 #include "cli/platform.h"
-#include "engine/file_system.h"
 #include "engine/message_table.h"
-#include "engine/retag_file.h"
 #include "text/encodings.h"
 #include "text/paths.h"
 
@@ -198,26 +197,24 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
   const std::vector<String> files = SelectFiles(line.files, console);
   Printer printer(console);
   bool anyFailed = false;
-  for (size_t i = 0; i < files.size(); ++i) {
+  RetagFiles(files, line.choices, console.workers, [&](size_t i, const FileOutcome& outcome) {
     printer.Text(DisplayPath(files[i]));
-    if (IsReadOnlyFile(files[i].CStr())) {
-      printer.Coloured(kRed, " " + Utf8FromWindows1252(messages.FileIsReadOnly));
-      anyFailed = true;
-    } else {
-      String message;
-      const bool ok = RetagFile(files[i], message, static_cast<int>(i) + 1, line.choices);
-      const std::string text = Utf8FromWindows1252(message.CStr());
-      if (!ok) {
+    const std::string text = Utf8FromWindows1252(outcome.message.c_str());
+    switch (outcome.kind) {
+      case FileOutcome::kReadOnly:
+      case FileOutcome::kFailed:
         printer.Coloured(kRed, " " + text);
         anyFailed = true;
-      } else if (!message.IsEmpty()) {
+        break;
+      case FileOutcome::kWarned:
         printer.Coloured(kOrange, Utf8FromWindows1252(" \xB1OK : ") + text);
-      } else {
+        break;
+      case FileOutcome::kRetagged:
         printer.Coloured(kGreen, " OK");
-      }
+        break;
     }
     printer.EndLine();
-  }
+  });
   printer.Coloured(kBlue, Utf8FromWindows1252(messages.AllDone));
   printer.EndLine();
   return anyFailed ? 1 : 0;

@@ -14,6 +14,7 @@ struct CliConsole {
   bool colour = false;  // ANSI colours on the result segments
   bool french = false;  // the French message table
   FileNameEncoding fileNames = FileNameEncoding::Utf8;
+  unsigned workers = 1;  // files in work at once
 };
 
 // Exit codes: 0 every file retagged (warnings included), 1 a file failed,

@@ -1,4 +1,5 @@
 // Entry point of mirale-cli.
+#include "cli/batch_runner.h"
 #include "cli/cli_app.h"
 #include "cli/platform.h"
 
@@ -8,5 +9,6 @@ int main(int argc, char** argv) {
   console.colour = WantsColour();
   console.french = UserWantsFrench();
   console.fileNames = PlatformFileNames();
+  console.workers = DefaultWorkerCount();
   return RunCli(CommandLineArguments(argc, argv), console);
 }

@@ -2,6 +2,7 @@
 #include "engine/retag_file.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "engine/file_name_tags.h"
 #include "engine/file_system.h"
@@ -24,8 +25,12 @@ class FileHolder {
   ~FileHolder() { Close(); }
   FILE* Get() const { return file_; }
   // The editor reads 4096 bytes and writes one page at a time; a larger stream
-  // buffer turns that into few system calls.
-  void UseLargeBuffer() { std::setvbuf(file_, nullptr, _IOFBF, kBufferSize); }
+  // buffer turns that into few system calls. (The buffer is given: some runtime
+  // libraries ignore the size when they are to allocate it themselves.)
+  void UseLargeBuffer() {
+    buffer_.reset(new char[kBufferSize]);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
+  }
   // True when the stream was flushed and closed without error.
   bool Close() {
     if (file_ == nullptr) return true;
@@ -36,6 +41,7 @@ class FileHolder {
 
  private:
   FILE* file_;
+  std::unique_ptr<char[]> buffer_;  // freed after the stream is closed
 };
 
 size_t ReadFromFile(void* buffer, size_t size, size_t count, void* handle) {

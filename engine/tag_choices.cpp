@@ -31,6 +31,17 @@ void FixedTagChoices::SetField(ChoiceId field, const WideString& text) {
   SetField(field, narrow, text);
 }
 
+FixedTagChoices FixedTagChoices::Detached() const {
+  FixedTagChoices copy(names_);
+  for (int slot = 0; slot < kSlots; ++slot) {
+    copy.ticked_[slot] = ticked_[slot];
+    // Built from the characters, so each gets a buffer of its own.
+    copy.text8_[slot] = String(text8_[slot].CStr());
+    copy.text_[slot] = WideString(text_[slot].CStr());
+  }
+  return copy;
+}
+
 bool FixedTagChoices::IsTicked(ChoiceId box) const { return ticked_[Slot(box)]; }
 String FixedTagChoices::FieldText(ChoiceId field) const { return text8_[Slot(field)]; }
 WideString FixedTagChoices::FieldTextWide(ChoiceId field) const { return text_[Slot(field)]; }

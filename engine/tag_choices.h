@@ -51,6 +51,10 @@ class FixedTagChoices : public TagChoices {
   void SetField(ChoiceId field, const WideString& text);
   void SetField(ChoiceId field, const String& text8, const WideString& text);
 
+  // A copy that shares no text buffer with this one: text buffers count their
+  // references without locks, so each thread needs choices of its own.
+  FixedTagChoices Detached() const;
+
   bool IsTicked(ChoiceId box) const override;
   String FieldText(ChoiceId field) const override;
   WideString FieldTextWide(ChoiceId field) const override;

@@ -37,7 +37,8 @@ class CliTest : public ::testing::Test {
  protected:
   void TearDown() override { CurrentMessageTable = nullptr; }
 
-  CliRun Cli(std::vector<std::string> arguments, bool colour = false, bool french = false) {
+  CliRun Cli(std::vector<std::string> arguments, bool colour = false, bool french = false,
+             unsigned workers = 1) {
     FILE* out = std::tmpfile();
     FILE* err = std::tmpfile();
     CliConsole console;
@@ -45,6 +46,7 @@ class CliTest : public ::testing::Test {
     console.err = err;
     console.colour = colour;
     console.french = french;
+    console.workers = workers;
     const int status = RunCli(arguments, console);
     CliRun run{status, Slurp(out), Slurp(err)};
     std::fclose(out);
@@ -122,6 +124,30 @@ TEST_F(CliTest, ReadOnlyFilesAreSkippedInRed) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out.substr(0, locked.size() + 27), locked + " Fichier en lecture seule.\n");
   EXPECT_EQ(fixtures::ReadFile(locked), before);
+}
+
+TEST_F(CliTest, SeveralWorkersGiveTheSameLinesInListOrder) {
+  std::vector<std::string> arguments = {"--track-from-order", "--title-from-name"};
+  std::string expected;
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = "Band - Song " + std::to_string(i) + ".ogg";
+    arguments.push_back(i == 5 ? folder_.Put(name, fixtures::Bytes{'x'})
+                               : folder_.Put(name, fixtures::Basic()));
+    expected += arguments.back() + (i == 5 ? " Input truncated or empty.\n" : " OK\n");
+  }
+  expected += "---------------------- All Done ! ----------------------\n";
+  const CliRun run = Cli(arguments, false, false, 3);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(inspect::CommentEntriesOf(arguments[13]),
+            (std::vector<std::string>{"ARTIST=Fixture Artist", "TRACKNUMBER=12", "TITLE=Song 11"}));
+
+  // A file named twice is retagged twice, one time after the other.
+  const std::string twice = folder_.Put("Band - Twice.ogg", fixtures::Basic());
+  const CliRun again = Cli({"--track-from-order", twice, arguments[2], twice}, false, false, 3);
+  EXPECT_EQ(again.out, twice + " OK\n" + arguments[2] + " OK\n" + twice + " OK\n" +
+                           "---------------------- All Done ! ----------------------\n");
+  EXPECT_EQ(inspect::CommentEntriesOf(twice).back(), "TRACKNUMBER=3");
 }
 
 TEST_F(CliTest, HelpAndVersion) {

@@ -1,0 +1,92 @@
+// Several files in work at once (see batch_runner.h). Each file is still
+// retagged whole by one thread; what the threads share is read only, and each
+// has tag choices of its own, since text buffers count references without locks.
+#include "cli/batch_runner.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "engine/file_system.h"
+#include "engine/message_table.h"
+#include "engine/retag_file.h"
+
+namespace {
+
+FileOutcome RetagOne(const String& path, int position, const TagChoices& choices) {
+  FileOutcome outcome;
+  if (IsReadOnlyFile(path.CStr())) {
+    outcome.kind = FileOutcome::kReadOnly;
+    outcome.message = CurrentMessages().FileIsReadOnly;
+    return outcome;
+  }
+  String message;
+  const bool ok = RetagFile(path, message, position, choices);
+  outcome.message = message.CStr();
+  outcome.kind = !ok ? FileOutcome::kFailed
+                     : (message.IsEmpty() ? FileOutcome::kRetagged : FileOutcome::kWarned);
+  return outcome;
+}
+
+bool NamesAFileTwice(const std::vector<String>& files) {
+  std::vector<const char*> names;
+  for (const String& file : files) names.push_back(file.CStr());
+  std::sort(names.begin(), names.end(),
+            [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
+  for (size_t i = 1; i < names.size(); ++i) {
+    if (std::strcmp(names[i - 1], names[i]) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+unsigned DefaultWorkerCount() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return std::min(4u, std::max(1u, cores));
+}
+
+void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices, unsigned workers,
+                const OutcomeSink& report) {
+  if (workers > files.size()) workers = static_cast<unsigned>(files.size());
+  if (workers <= 1 || NamesAFileTwice(files)) {
+    for (size_t i = 0; i < files.size(); ++i) {
+      report(i, RetagOne(files[i], static_cast<int>(i) + 1, choices));
+    }
+    return;
+  }
+
+  std::vector<FileOutcome> outcomes(files.size());
+  std::vector<bool> finished(files.size(), false);
+  std::mutex lock;
+  std::condition_variable changed;
+  std::atomic<size_t> next{0};
+  std::vector<FixedTagChoices> ownChoices;
+  for (unsigned w = 0; w < workers; ++w) ownChoices.push_back(choices.Detached());
+
+  std::vector<std::thread> threads;
+  for (unsigned w = 0; w < workers; ++w) {
+    threads.emplace_back([&, w] {
+      for (size_t i = next++; i < files.size(); i = next++) {
+        FileOutcome outcome = RetagOne(files[i], static_cast<int>(i) + 1, ownChoices[w]);
+        std::lock_guard<std::mutex> guard(lock);
+        outcomes[i] = std::move(outcome);
+        finished[i] = true;
+        changed.notify_all();
+      }
+    });
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    FileOutcome outcome;
+    {
+      std::unique_lock<std::mutex> guard(lock);
+      changed.wait(guard, [&] { return finished[i]; });
+      outcome = std::move(outcomes[i]);
+    }
+    report(i, outcome);
+  }
+  for (std::thread& thread : threads) thread.join();
+}

@@ -1,0 +1,27 @@
+// Retags the files of one command line, two or more at a time where the
+// machine has the cores, and hands each file's outcome back in list order.
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/tag_choices.h"
+#include "text/shared_string.h"
+
+struct FileOutcome {
+  enum Kind { kReadOnly, kFailed, kWarned, kRetagged };
+  Kind kind = kFailed;
+  std::string message;  // 8-bit windows-1252, as the engine gave it
+};
+
+// Called on the calling thread, for index 0, 1, 2... in that order.
+using OutcomeSink = std::function<void(size_t index, const FileOutcome& outcome)>;
+
+// workers 1 processes the files one after the other on the calling thread. A
+// list that names a file twice is always processed in order, one at a time.
+void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices, unsigned workers,
+                const OutcomeSink& report);
+
+// The number of cores, at least 1 and at most 4.
+unsigned DefaultWorkerCount();
