@@ -4,7 +4,6 @@
 #include "app/app_state.h"
 #include "app/dialog_choices.h"
 #include "app/main_dialog.h"
-#include "engine/file_system.h"
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
 
@@ -12,15 +11,10 @@ BatchRun CurrentRun;
 
 namespace {
 
-// The segment that ends file i's line: read-only, failure, warning or success.
-void AppendResult(int line, bool ok, const String& message) {
-  if (!ok) {
-    Trace.AppendToLine(line, Concat(" ", message), kRed);
-  } else if (!message.IsEmpty()) {
-    Trace.AppendToLine(line, Concat(" \xB1OK : ", message), kOrange);
-  } else {
-    Trace.AppendToLine(line, String(" OK"), kGreen);
-  }
+// The segment that ends file i's line, in the colour of its outcome.
+void AppendResult(int line, const RetagOutcome& outcome) {
+  static const COLORREF kColours[] = {kGreen, kOrange, kRed};
+  Trace.AppendToLine(line, outcome.Segment(), kColours[static_cast<int>(outcome.kind)]);
 }
 
 void EndRun() {
@@ -54,15 +48,12 @@ void RunStep() {
     return;
   }
   const int i = CurrentRun.nextIndex++;
-  const String path = FileList[i];
-  if (IsReadOnlyFile(path.CStr())) {
-    AppendResult(i, false, String(CurrentMessages().FileIsReadOnly));
-  } else {
-    String message;
-    DialogTagChoices choices;
-    const bool ok = RetagFile(path, message, i + 1, choices);
-    AppendResult(i, ok, message);
-  }
+  DialogTagChoices choices;
+  RetagRequest request;
+  request.path = FileList[i];
+  request.position = i + 1;
+  request.choices = &choices;
+  AppendResult(i, RetagListedFile(request));
   InvalidateRect(Trace.WindowHandle(), nullptr, FALSE);
   UpdateWindow(Trace.WindowHandle());
   SetTimer(DialogWindow, kRunTimer, kNextTickDelay, nullptr);

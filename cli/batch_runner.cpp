@@ -16,19 +16,14 @@
 
 namespace {
 
-FileOutcome RetagOne(const String& path, int position, const TagChoices& choices) {
-  FileOutcome outcome;
-  if (IsReadOnlyFile(path.CStr())) {
-    outcome.kind = FileOutcome::kReadOnly;
-    outcome.message = CurrentMessages().FileIsReadOnly;
-    return outcome;
-  }
-  String message;
-  const bool ok = RetagFile(path, message, position, choices);
-  outcome.message = message.CStr();
-  outcome.kind = !ok ? FileOutcome::kFailed
-                     : (message.IsEmpty() ? FileOutcome::kRetagged : FileOutcome::kWarned);
-  return outcome;
+RetagOutcome RetagOne(const String& path, int position, const TagChoices& choices) {
+  RetagRequest request;
+  // A text of its own: buffers count their references without locks, and the
+  // list's paths are shared with the printing thread.
+  request.path = String(path.CStr());
+  request.position = position;
+  request.choices = &choices;
+  return RetagListedFile(request);
 }
 
 bool NamesAFileTwice(const std::vector<String>& files) {
@@ -59,7 +54,7 @@ void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices
     return;
   }
 
-  std::vector<FileOutcome> outcomes(files.size());
+  std::vector<RetagOutcome> outcomes(files.size());
   std::vector<bool> finished(files.size(), false);
   std::mutex lock;
   std::condition_variable changed;
@@ -71,7 +66,7 @@ void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices
   for (unsigned w = 0; w < workers; ++w) {
     threads.emplace_back([&, w] {
       for (size_t i = next++; i < files.size(); i = next++) {
-        FileOutcome outcome = RetagOne(files[i], static_cast<int>(i) + 1, ownChoices[w]);
+        RetagOutcome outcome = RetagOne(files[i], static_cast<int>(i) + 1, ownChoices[w]);
         std::lock_guard<std::mutex> guard(lock);
         outcomes[i] = std::move(outcome);
         finished[i] = true;
@@ -80,7 +75,7 @@ void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices
     });
   }
   for (size_t i = 0; i < files.size(); ++i) {
-    FileOutcome outcome;
+    RetagOutcome outcome;
     {
       std::unique_lock<std::mutex> guard(lock);
       changed.wait(guard, [&] { return finished[i]; });

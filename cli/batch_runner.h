@@ -6,17 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/retag_file.h"
 #include "engine/tag_choices.h"
 #include "text/shared_string.h"
 
-struct FileOutcome {
-  enum Kind { kReadOnly, kFailed, kWarned, kRetagged };
-  Kind kind = kFailed;
-  std::string message;  // 8-bit windows-1252, as the engine gave it
-};
-
 // Called on the calling thread, for index 0, 1, 2... in that order.
-using OutcomeSink = std::function<void(size_t index, const FileOutcome& outcome)>;
+using OutcomeSink = std::function<void(size_t index, const RetagOutcome& outcome)>;
 
 // workers 1 processes the files one after the other on the calling thread. A
 // list that names a file twice is always processed in order, one at a time.

@@ -197,23 +197,13 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
   const std::vector<String> files = SelectFiles(line.files, console);
   Printer printer(console);
   bool anyFailed = false;
-  RetagFiles(files, line.choices, console.workers, [&](size_t i, const FileOutcome& outcome) {
+  RetagFiles(files, line.choices, console.workers, [&](size_t i, const RetagOutcome& outcome) {
+    static const char* const kColours[] = {kGreen, kOrange, kRed};
     printer.Text(DisplayPath(files[i]));
-    const std::string text = Utf8FromWindows1252(outcome.message.c_str());
-    switch (outcome.kind) {
-      case FileOutcome::kReadOnly:
-      case FileOutcome::kFailed:
-        printer.Coloured(kRed, " " + text);
-        anyFailed = true;
-        break;
-      case FileOutcome::kWarned:
-        printer.Coloured(kOrange, Utf8FromWindows1252(" \xB1OK : ") + text);
-        break;
-      case FileOutcome::kRetagged:
-        printer.Coloured(kGreen, " OK");
-        break;
-    }
+    printer.Coloured(kColours[static_cast<int>(outcome.kind)],
+                     Utf8FromWindows1252(outcome.Segment().CStr()));
     printer.EndLine();
+    if (outcome.kind == OutcomeKind::kFailure) anyFailed = true;
   });
   printer.Coloured(kBlue, Utf8FromWindows1252(messages.AllDone));
   printer.EndLine();

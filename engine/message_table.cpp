@@ -11,6 +11,9 @@ const MessageTable EnglishMessages = {
     "---------------------- All Done ! ----------------------",
     "Artist - Title separator not found (space hyphen space)",
     "Track number not found in file name (00 - ...)",
+    "Cannot read input.",
+    "New file failed verification.",
+    "Unreadable data left out.",
 };
 
 const MessageTable FrenchMessages = {
@@ -25,6 +28,13 @@ const MessageTable FrenchMessages = {
     "---------------------- Termin\xE9 ! -----------------------",
     "S\xE9parateur Artiste - Titre non trouv\xE9 (espace tiret espace)",
     "Num\xE9ro de piste non trouv\xE9 dans le nom de fichier (00 - ...)",
+    "Lecture du fichier d'entr\xE9"
+    "e impossible.",
+    "\xC9"
+    "chec de la v\xE9rification du nouveau fichier.",
+    "Donn\xE9"
+    "es illisibles ignor\xE9"
+    "es.",
 };
 
 const MessageTable* CurrentMessageTable = nullptr;

@@ -13,6 +13,9 @@ struct MessageTable {
   const char* AllDone;
   const char* SeparatorNotFound;
   const char* TrackNumberNotFound;
+  const char* CannotReadInput;
+  const char* VerifyFailed;
+  const char* DataLeftOut;
 };
 
 extern const MessageTable EnglishMessages;

@@ -1,4 +1,5 @@
-// The retag of one file (see retag_file.h).
+// The retag of one file (see retag_file.h), in its phases: validate, move, open,
+// edit, write, verify, commit.
 #include "engine/retag_file.h"
 
 #include <cstdio>
@@ -11,22 +12,27 @@
 #include "format/format_string.h"
 #include "text/encodings.h"
 #include "text/paths.h"
+#include "vorbis/rewrite_verifier.h"
 
 namespace {
 
 // Closes its stream exactly once: on Close, or when the call ends.
 class FileHolder {
  public:
-  static constexpr size_t kBufferSize = 64 * 1024;
+  static constexpr size_t kBufferSize = 256 * 1024;
 
-  explicit FileHolder(FILE* file) : file_(file) {}
+  explicit FileHolder(FILE* file = nullptr) : file_(file) {}
   FileHolder(const FileHolder&) = delete;
   FileHolder& operator=(const FileHolder&) = delete;
   ~FileHolder() { Close(); }
+  void Reset(FILE* file) {
+    Close();
+    file_ = file;
+  }
   FILE* Get() const { return file_; }
-  // The editor reads 4096 bytes and writes one page at a time; a larger stream
-  // buffer turns that into few system calls. (The buffer is given: some runtime
-  // libraries ignore the size when they are to allocate it themselves.)
+  // The editor reads and writes in small pieces; a large stream buffer turns
+  // that into few system calls. (The buffer is given: some runtime libraries
+  // ignore the size when they are to allocate it themselves.)
   void UseLargeBuffer() {
     buffer_.reset(new char[kBufferSize]);
     std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
@@ -44,18 +50,21 @@ class FileHolder {
   std::unique_ptr<char[]> buffer_;  // freed after the stream is closed
 };
 
-size_t ReadFromFile(void* buffer, size_t size, size_t count, void* handle) {
-  return std::fread(buffer, size, count, static_cast<FILE*>(handle));
-}
+// The input as the editor reads it: the bytes taken are counted, so that a read
+// that stopped early (a failing disk, a pulled stick) is told from the end.
+struct CountedInput {
+  FILE* file = nullptr;
+  ReadFunc read = ReadFromFile;
+  int64_t size = -1;  // of the open file
+  int64_t consumed = 0;
 
-size_t WriteToFile(const void* data, size_t size, size_t count, void* handle) {
-  return std::fwrite(data, size, count, static_cast<FILE*>(handle));
-}
-
-bool Fail(String& message, const char* text) {
-  message.Assign(text);
-  return false;
-}
+  static size_t Read(void* buffer, size_t size, size_t count, void* handle) {
+    CountedInput* input = static_cast<CountedInput*>(handle);
+    const size_t got = input->read(buffer, size, count, input->file);
+    input->consumed += static_cast<int64_t>(got * size);
+    return got;
+  }
+};
 
 // The date field, validated and normalised to YYYY[-MM[-DD[ hh[:mm[:ss]]]]].
 // False when the text holds no leading number or a field is out of range.
@@ -89,70 +98,235 @@ void SetFieldTag(TagEditor& editor, const TagChoices& choices, ChoiceId box, Cho
   if (choices.IsTicked(box)) editor.SetTag(key, choices.FieldTextWide(field));
 }
 
+// One file's retag. Each phase either goes on or ends the outcome as a failure.
+class Retag {
+ public:
+  Retag(const RetagRequest& request, RetagOutcome& outcome)
+      : request_(request),
+        choices_(*request.choices),
+        messages_(CurrentMessages()),
+        outcome_(outcome),
+        oldPath_(Concat(request.path, ".old")) {}
+
+  void Run() {
+    if (!Validate()) return;
+    if (request_.dryRun) return Finish();
+    if (!Move() || !Open()) return;
+    Edit(editor_);
+    if (!Write() || !Verify()) return;
+    Commit();
+    Finish();
+  }
+
+ private:
+  bool Fail(const char* message) {
+    outcome_.kind = OutcomeKind::kFailure;
+    outcome_.message.Assign(message);
+    return false;
+  }
+  void Warn(const char* message) {
+    if (!outcome_.message.IsEmpty()) outcome_.message.Append(" ; ");
+    outcome_.message.Append(message);
+  }
+
+  // What can be refused before the file is touched: the date, and the headers
+  // read from the file where it lies. The file stays as it was.
+  bool Validate() {
+    if (choices_.IsTicked(kDateBox) && !NormalisedDate(choices_.FieldText(kDateField), date_)) {
+      return Fail(messages_.BadDate);
+    }
+    FileHolder file(OpenFile(request_.path, "rb"));
+    if (file.Get() == nullptr) return Fail(messages_.CannotOpenInput);
+    CountedInput input = Input(file.Get());
+    TagEditor editor;
+    if (!editor.Open(&input, CountedInput::Read, WriteToFile)) {
+      if (std::ferror(file.Get())) return Fail(messages_.CannotReadInput);
+      return Fail(editor.LastError());
+    }
+    outcome_.oldCommentHeader = editor.OriginalCommentHeader();
+    if (request_.dryRun) {
+      // The old path must be free for the move; a left-over ".old" is refused.
+      if (KindOfFile(oldPath_) != FileKind::kMissing) return Fail(messages_.CannotRenameInput);
+      Edit(editor);
+      Report(editor);
+    }
+    return true;
+  }
+
+  // The file moves to its ".old" path, never replacing anything there.
+  bool Move() {
+    if (!RenameFile(request_.path.CStr(), oldPath_.CStr())) {
+      return Fail(messages_.CannotRenameInput);
+    }
+    return true;
+  }
+
+  bool Open() {
+    oldFile_.Reset(OpenFile(oldPath_, "rb"));
+    if (oldFile_.Get() == nullptr) return Fail(messages_.CannotOpenInput);
+    oldFile_.UseLargeBuffer();
+    input_ = Input(oldFile_.Get());
+    if (!editor_.Open(&input_, CountedInput::Read,
+                      request_.write != nullptr ? request_.write : WriteToFile)) {
+      if (std::ferror(oldFile_.Get())) return Fail(messages_.CannotReadInput);
+      return Fail(editor_.LastError());
+    }
+    return true;
+  }
+
+  void Edit(TagEditor& editor) {
+    if (request_.commentHeader != nullptr) {
+      editor.ReplaceCommentHeader(*request_.commentHeader);
+      return;
+    }
+    const FileNameTags nameTags = ParseFileNameTags(request_.path, choices_.FileNames());
+    if (!nameTags.separatorFound &&
+        (choices_.IsTicked(kArtistFromNameBox) || choices_.IsTicked(kTitleFromNameBox))) {
+      Warn(messages_.SeparatorNotFound);
+    }
+    if (choices_.IsTicked(kDateBox)) editor.SetTag("DATE", date_);
+    SetFieldTag(editor, choices_, kAlbumBox, kAlbumField, "ALBUM");
+    SetFieldTag(editor, choices_, kLabelBox, kLabelField, "LABEL");
+    SetFieldTag(editor, choices_, kGenreBox, kGenreField, "GENRE");
+    SetFieldTag(editor, choices_, kArtistBox, kArtistField, "ARTIST");
+    if (choices_.IsTicked(kTrackFromNameBox)) {
+      // A name without a two-digit prefix keeps whatever track number the file has.
+      if (nameTags.trackNumber >= 0) {
+        SetNumberTag(editor, "TRACKNUMBER", nameTags.trackNumber);
+      } else {
+        Warn(messages_.TrackNumberNotFound);
+      }
+    } else if (choices_.IsTicked(kTrackFromOrderBox)) {
+      SetNumberTag(editor, "TRACKNUMBER", request_.position);
+    }
+    if (choices_.IsTicked(kArtistFromNameBox)) editor.SetTag("ARTIST", nameTags.artist);
+    if (choices_.IsTicked(kTitleFromNameBox)) editor.SetTag("TITLE", nameTags.title);
+    SetFieldTag(editor, choices_, kCommentBox, kCommentField, "COMMENT");
+  }
+
+  // The new file under the file's own name. A failed read, write or close (a
+  // full disk shows up there) removes the incomplete output; ".old" stays.
+  bool Write() {
+    FileHolder output(OpenFile(request_.path, "wb"));
+    if (output.Get() == nullptr) return Fail(messages_.CannotOpenOutput);
+    output.UseLargeBuffer();
+    KeepFileOwnership(oldFile_.Get(), output.Get());
+    const bool written = editor_.Write(output.Get()) == 0;
+    const bool closed = output.Close();
+    // A write that failed stops reading early: only then is a short read no fault.
+    const bool readFailed =
+        std::ferror(oldFile_.Get()) != 0 || (written && input_.consumed != input_.size);
+    oldFile_.Close();
+    if (readFailed) return Discard(messages_.CannotReadInput);
+    if (!written || !closed) return Discard(kErrorWrite);
+    if (editor_.DataLeftOut()) Warn(messages_.DataLeftOut);
+    return true;
+  }
+
+  // The new file read back and checked against the input, then put on the disk.
+  bool Verify() {
+    FileHolder output(OpenFile(request_.path, "r+b"));
+    if (output.Get() == nullptr) return Discard(messages_.VerifyFailed);
+    output.UseLargeBuffer();
+    if (!VerifyRewrite(output.Get(), ReadFromFile, editor_.Summary())) {
+      output.Close();
+      return Discard(messages_.VerifyFailed);
+    }
+    if (!FlushToDisk(output.Get()) || !output.Close()) return Discard(kErrorWrite);
+    return true;
+  }
+
+  // Only a verified new file lets the old copy go.
+  void Commit() {
+    Report(editor_);
+    if (!RemoveFile(oldPath_.CStr())) Warn(messages_.CannotDeleteOldFile);
+  }
+
+  void Finish() {
+    outcome_.kind = outcome_.message.IsEmpty() ? OutcomeKind::kOk : OutcomeKind::kWarning;
+  }
+
+  // Removes the new file; the ".old" copy is then the only one, kept.
+  bool Discard(const char* message) {
+    RemoveFile(request_.path.CStr());
+    return Fail(message);
+  }
+
+  CountedInput Input(FILE* file) const {
+    CountedInput input;
+    input.file = file;
+    if (request_.read != nullptr) input.read = request_.read;
+    input.size = OpenFileSize(file);
+    return input;
+  }
+
+  void Report(const TagEditor& editor) {
+    const vorbis_comment* comments = editor.Comments();
+    outcome_.vendor = editor.Vendor() != nullptr ? editor.Vendor() : "";
+    outcome_.comments.clear();
+    for (int i = 0; comments != nullptr && i < comments->comments; ++i) {
+      if (comments->user_comments[i] == nullptr) continue;
+      outcome_.comments.emplace_back(comments->user_comments[i],
+                                     static_cast<size_t>(comments->comment_lengths[i]));
+    }
+  }
+
+  const RetagRequest& request_;
+  const TagChoices& choices_;
+  const MessageTable& messages_;
+  RetagOutcome& outcome_;
+  const String oldPath_;
+  WideString date_;
+  FileHolder oldFile_;
+  CountedInput input_;
+  TagEditor editor_;
+};
+
 }  // namespace
+
+String RetagOutcome::Segment() const {
+  switch (kind) {
+    case OutcomeKind::kOk:
+      return String(" OK");
+    case OutcomeKind::kWarning:
+      return Concat(" \xB1OK : ", message);
+    case OutcomeKind::kFailure:
+      break;
+  }
+  return Concat(" ", message);
+}
+
+RetagOutcome RetagFile(const RetagRequest& request) {
+  RetagOutcome outcome;
+  Retag(request, outcome).Run();
+  return outcome;
+}
+
+RetagOutcome RetagListedFile(const RetagRequest& request) {
+  if (IsReadOnlyFile(request.path)) {
+    RetagOutcome outcome;
+    outcome.message.Assign(CurrentMessages().FileIsReadOnly);
+    return outcome;
+  }
+  if (KindOfFile(request.path) != FileKind::kRegular) {
+    RetagOutcome outcome;
+    outcome.message.Assign(CurrentMessages().CannotOpenInput);
+    return outcome;
+  }
+  // A link is followed: the file it names is rewritten where it lies.
+  RetagRequest followed = request;
+  followed.path = FollowLinks(request.path);
+  return RetagFile(followed);
+}
 
 bool RetagFile(const String& path, String& message, int position, const TagChoices& choices,
                WriteFunc write) {
-  const MessageTable& messages = CurrentMessages();
-  const String oldPath = Concat(path, ".old");
-  if (!RenameFile(path.CStr(), oldPath.CStr())) return Fail(message, messages.CannotRenameInput);
-
-  FileHolder input(std::fopen(oldPath.CStr(), "rb"));
-  if (input.Get() == nullptr) return Fail(message, messages.CannotOpenInput);
-  input.UseLargeBuffer();
-
-  const FileNameTags nameTags = ParseFileNameTags(path, choices.FileNames());
-  if (!nameTags.separatorFound &&
-      (choices.IsTicked(kArtistFromNameBox) || choices.IsTicked(kTitleFromNameBox))) {
-    message.Assign(messages.SeparatorNotFound);
-  }
-
-  TagEditor editor;
-  if (!editor.Open(input.Get(), ReadFromFile, write != nullptr ? write : WriteToFile)) {
-    return Fail(message, editor.LastError());
-  }
-
-  if (choices.IsTicked(kDateBox)) {
-    WideString date;
-    if (!NormalisedDate(choices.FieldText(kDateField), date)) {
-      return Fail(message, messages.BadDate);
-    }
-    editor.SetTag("DATE", date);
-  }
-  SetFieldTag(editor, choices, kAlbumBox, kAlbumField, "ALBUM");
-  SetFieldTag(editor, choices, kLabelBox, kLabelField, "LABEL");
-  SetFieldTag(editor, choices, kGenreBox, kGenreField, "GENRE");
-  SetFieldTag(editor, choices, kArtistBox, kArtistField, "ARTIST");
-  if (choices.IsTicked(kTrackFromNameBox)) {
-    // A name without a two-digit prefix keeps whatever track number the file has.
-    if (nameTags.trackNumber >= 0) {
-      SetNumberTag(editor, "TRACKNUMBER", nameTags.trackNumber);
-    } else {
-      message.Assign(messages.TrackNumberNotFound);
-    }
-  } else if (choices.IsTicked(kTrackFromOrderBox)) {
-    SetNumberTag(editor, "TRACKNUMBER", position);
-  }
-  if (choices.IsTicked(kArtistFromNameBox)) editor.SetTag("ARTIST", nameTags.artist);
-  if (choices.IsTicked(kTitleFromNameBox)) editor.SetTag("TITLE", nameTags.title);
-  SetFieldTag(editor, choices, kCommentBox, kCommentField, "COMMENT");
-
-  FileHolder output(std::fopen(path.CStr(), "wb"));
-  if (output.Get() == nullptr) return Fail(message, messages.CannotOpenOutput);
-  output.UseLargeBuffer();
-  KeepFilePermissions(input.Get(), output.Get());
-
-  // The ".old" copy may only go once the new file is wholly on disk: a failed
-  // write or close (a full disk shows up there) removes the incomplete output
-  // and keeps the old copy, the only intact one.
-  const bool written = editor.Write(output.Get()) == 0;
-  input.Close();
-  const bool closed = output.Close();
-  if (!written || !closed) {
-    RemoveFile(path.CStr());
-    return Fail(message, kErrorWrite);
-  }
-
-  if (!RemoveFile(oldPath.CStr())) message.Assign(messages.CannotDeleteOldFile);
-  return true;
+  RetagRequest request;
+  request.path = path;
+  request.position = position;
+  request.choices = &choices;
+  request.write = write;
+  const RetagOutcome outcome = RetagFile(request);
+  message = outcome.message;
+  return outcome.kind != OutcomeKind::kFailure;
 }

@@ -1,18 +1,59 @@
 // RetagFile: rewrites the comment header of one Ogg Vorbis file in place, through
 // a backup at its path with ".old" appended, following the user's tag choices.
+// RetagListedFile adds what both front ends need around it: the read-only test
+// and one outcome (ok, warning or failure with its message) to show.
 #pragma once
+#include <string>
+#include <vector>
+
 #include "engine/tag_choices.h"
 #include "text/shared_string.h"
 #include "vorbis/tag_editor.h"
 
-// Returns true when a new file was written under path. message (empty on entry)
-// receives the last message assigned: empty, a warning (separator or track number
-// not found, old copy not deleted) on true, the reason on false. position is the
-// file's 1-based place in the list, for the track number from list order.
-//
-// On disk afterwards: a failed rename leaves everything as it was; any later
-// failure leaves the untouched file at the ".old" path and nothing at path.
-//
-// write replaces fwrite for the output, so that tests can make the disk fail.
+struct RetagRequest {
+  String path;
+  int position = 1;  // 1-based place in the list, for the track number from list order
+  const TagChoices* choices = nullptr;
+  // Checks, reads and edits only: nothing on disk changes, and the outcome tells
+  // what a real run would do as far as it can be known without writing.
+  bool dryRun = false;
+  // When set, this whole comment header packet is written as it is, instead of
+  // the comment list edited by the choices (taking a retag back).
+  const std::string* commentHeader = nullptr;
+  // Replace fread and fwrite on the files, so that tests can make the disk fail.
+  ReadFunc read = nullptr;
+  WriteFunc write = nullptr;
+};
+
+enum class OutcomeKind { kOk, kWarning, kFailure };
+
+struct RetagOutcome {
+  OutcomeKind kind = OutcomeKind::kFailure;
+  // 8-bit windows-1252 text: the reason of a failure, or every warning that
+  // applies, joined by " ; "; empty when the file was retagged without remark.
+  String message;
+  // The comment header packet the file had, once its headers were read.
+  std::string oldCommentHeader;
+  // The comments written (or, in a dry run, that would be written), key=value
+  // in UTF-8, in list order; and the vendor text kept.
+  std::vector<std::string> comments;
+  std::string vendor;
+
+  // The segment that ends the file's line: " OK", " ±OK : warnings" or " reason".
+  String Segment() const;
+};
+
+// The result of one listed file, as both front ends show it: a read-only file
+// is refused untouched, any other goes through RetagFile.
+RetagOutcome RetagListedFile(const RetagRequest& request);
+
+// Validates, moves the file to its ".old" path, reads and edits its headers,
+// writes the new file, verifies it, flushes it and deletes the ".old" copy.
+// Refusals before the move leave the file as it was; any later failure leaves
+// the untouched file at the ".old" path and nothing at path.
+RetagOutcome RetagFile(const RetagRequest& request);
+
+// The older form: true when a new file was written under path; message gets the
+// outcome's message.
 bool RetagFile(const String& path, String& message, int position, const TagChoices& choices,
                WriteFunc write = nullptr);

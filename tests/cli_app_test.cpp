@@ -91,8 +91,9 @@ TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
            warned, bad, notes, folder_.File("folder.ogg"), folder_.File("missing.ogg")});
   EXPECT_EQ(run.status, 1);
   const std::string expected = good + " OK\n" + warned +
-                               // of the two warnings the later one is shown
-                               " \xC2\xB1OK : Track number not found in file name (00 - ...)\n" +
+                               // both warnings are named
+                               " \xC2\xB1OK : Artist - Title separator not found (space hyphen "
+                               "space) ; Track number not found in file name (00 - ...)\n" +
                                bad + " Input truncated or empty.\n" +
                                "---------------------- All Done ! ----------------------\n";
   EXPECT_EQ(run.out, expected);
@@ -102,7 +103,9 @@ TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
 
   EXPECT_EQ(inspect::CommentEntriesOf(good),
             (std::vector<std::string>{"ALBUM=Live", "TRACKNUMBER=1", "ARTIST=Band", "TITLE=Song"}));
-  EXPECT_TRUE(fs::exists(bad + ".old"));
+  // Refused before the move: the file stays where the user keeps it.
+  EXPECT_TRUE(fs::exists(bad));
+  EXPECT_FALSE(fs::exists(bad + ".old"));
 }
 
 TEST_F(CliTest, ColoursAndFrenchWhenAsked) {

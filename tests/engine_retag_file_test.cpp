@@ -171,11 +171,12 @@ TEST_F(RetagFileTest, DatesAreNormalisedOrRefused) {
       EXPECT_EQ(inspect::CommentEntriesOf(path).back(), std::string("DATE=") + c.stored);
       fs::remove(path);
     } else {
+      // Refused before the file is touched.
       EXPECT_FALSE(outcome.ok);
       EXPECT_EQ(outcome.message, "Bad date.");
-      EXPECT_FALSE(Exists(path));
-      EXPECT_EQ(fixtures::ReadFile(path + ".old"), original);
-      fs::remove(path + ".old");
+      EXPECT_EQ(fixtures::ReadFile(path), original);
+      EXPECT_FALSE(Exists(path + ".old"));
+      fs::remove(path);
     }
   }
 }
@@ -205,7 +206,7 @@ TEST_F(RetagFileTest, ExistingOldCopyIsNeverReplaced) {
   }
 }
 
-TEST_F(RetagFileTest, UnreadableStreamsStayAtTheOldPath) {
+TEST_F(RetagFileTest, UnreadableStreamsAreRefusedUntouched) {
   struct Case {
     const char* name;
     Bytes bytes;
@@ -223,25 +224,25 @@ TEST_F(RetagFileTest, UnreadableStreamsStayAtTheOldPath) {
     const Outcome outcome = Retag(path);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, c.message);
-    EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(fixtures::ReadFile(path + ".old"), c.bytes);
+    EXPECT_EQ(fixtures::ReadFile(path), c.bytes);
+    EXPECT_FALSE(Exists(path + ".old"));
   }
 }
 
-TEST_F(RetagFileTest, MissingFileCannotBeRenamed) {
+TEST_F(RetagFileTest, MissingFileCannotBeOpened) {
   const Outcome outcome = Retag(folder_.File("gone.ogg"));
   EXPECT_FALSE(outcome.ok);
-  EXPECT_EQ(outcome.message, "Cannot rename input.");
+  EXPECT_EQ(outcome.message, "Cannot open input.");
 }
 
 // Makes the output path unusable at the last moment before it is opened: the
-// date field is read after the move and before the open for writing.
+// album field is read after the move and before the open for writing.
 class BlockingChoices : public FixedTagChoices {
  public:
-  explicit BlockingChoices(std::string blocked) : blocked_(std::move(blocked)) { Tick(kDateBox); }
-  String FieldText(ChoiceId) const override {
+  explicit BlockingChoices(std::string blocked) : blocked_(std::move(blocked)) { Tick(kAlbumBox); }
+  WideString FieldTextWide(ChoiceId) const override {
     fs::create_directory(blocked_);
-    return String("2004");
+    return WideString(u"Album");
   }
 
  private:

@@ -33,8 +33,6 @@ void VorbisInfoRelease::operator()(vorbis_info* info) const {
   delete info;
 }
 
-namespace {
-
 size_t ReadFromFile(void* buffer, size_t size, size_t count, void* handle) {
   return fread(buffer, size, count, static_cast<FILE*>(handle));
 }
@@ -42,6 +40,8 @@ size_t ReadFromFile(void* buffer, size_t size, size_t count, void* handle) {
 size_t WriteToFile(const void* data, size_t size, size_t count, void* handle) {
   return fwrite(data, size, count, static_cast<FILE*>(handle));
 }
+
+namespace {
 
 // An owned heap copy of a packet's bytes (never a null pointer, even for 0 bytes).
 std::unique_ptr<unsigned char[]> CopyPacket(const ogg_packet& packet) {
@@ -73,6 +73,10 @@ void TagEditor::Clear() {
   previousBlockSize_ = 0;
   extraPage_ = 0;
   inputEnded_ = 0;
+  originalComment_.clear();
+  replacementComment_.clear();
+  replaceComment_ = false;
+  dataLeftOut_ = false;
 }
 
 bool TagEditor::Fail(const char* message) {
@@ -146,7 +150,10 @@ bool TagEditor::ReadSecondaryHeaders() {
     while (i < 2) {
       int result = ogg_sync_pageout(sync_.get(), &page);
       if (result == 0) break;
-      if (result < 0) continue;  // bytes skipped to regain sync
+      if (result < 0) {  // bytes skipped to regain sync
+        dataLeftOut_ = true;
+        continue;
+      }
       // Another stream's page here means a multiplexed file: skipping it would
       // drop that stream's headers from the output.
       if (ogg_page_serialno(&page) != serial_) return Fail(kErrorMultiplexed);
@@ -160,6 +167,8 @@ bool TagEditor::ReadSecondaryHeaders() {
         if (vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet) < 0) {
           return Fail(kErrorCorruptSecondary);
         }
+        if (i == 0)
+          originalComment_.assign(reinterpret_cast<const char*>(packet.packet), packet.bytes);
         if (i == 1) {
           setup_ = CopyPacket(packet);
           setupLength_ = static_cast<int32_t>(packet.bytes);

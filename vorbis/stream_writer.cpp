@@ -13,15 +13,6 @@ const char kErrorCorruptContinuing[] = "Corrupt or missing data, continuing...";
 
 namespace {
 
-// A packet whose bytes are a malloc'd block of its own, freed on scope exit.
-struct OwnedPacket {
-  ogg_packet packet;
-  OwnedPacket() { memset(&packet, 0, sizeof packet); }
-  ~OwnedPacket() { ogg_packet_clear(&packet); }
-  OwnedPacket(const OwnedPacket&) = delete;
-  OwnedPacket& operator=(const OwnedPacket&) = delete;
-};
-
 // Releases the packer's buffer whatever happens to the packet built in it.
 struct PackBuffer {
   oggpack_buffer buffer;
@@ -37,7 +28,7 @@ void PackBytes(oggpack_buffer* buffer, const char* bytes, long count) {
 
 // The Vorbis comment header: type 3, "vorbis", the vendor text, the entries as
 // 32-bit little-endian lengths and bytes, and the framing bit.
-void BuildCommentPacket(const char* vendor, const vorbis_comment& comments, ogg_packet* packet) {
+std::string BuildCommentPacket(const char* vendor, const vorbis_comment& comments) {
   PackBuffer pack;
   oggpack_buffer* buffer = &pack.buffer;
   oggpack_write(buffer, 3, 8);
@@ -54,17 +45,17 @@ void BuildCommentPacket(const char* vendor, const vorbis_comment& comments, ogg_
     PackBytes(buffer, entry, length);
   }
   oggpack_write(buffer, 1, 1);
+  return std::string(reinterpret_cast<const char*>(oggpack_get_buffer(buffer)),
+                     static_cast<size_t>(oggpack_bytes(buffer)));
+}
 
-  long bytes = oggpack_bytes(buffer);
-  packet->packet = static_cast<unsigned char*>(malloc(static_cast<size_t>(bytes)));
-  if (packet->packet) {
-    memcpy(packet->packet, oggpack_get_buffer(buffer), static_cast<size_t>(bytes));
-    packet->bytes = bytes;
-  }
-  packet->b_o_s = 0;
-  packet->e_o_s = 0;
-  packet->granulepos = 0;
-  packet->packetno = 1;
+ogg_packet PacketOf(const std::string& bytes, long number) {
+  ogg_packet packet;
+  memset(&packet, 0, sizeof packet);
+  packet.packet = reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data()));
+  packet.bytes = static_cast<long>(bytes.size());
+  packet.packetno = number;
+  return packet;
 }
 
 // A damaged page may carry a position near the top of the range: the running
@@ -75,12 +66,13 @@ int64_t AddSamples(int64_t granule, int32_t samples) {
 }
 
 // Takes the next packet out of a stream state, passing over holes in the data:
-// the packets on either side of a hole are still delivered.
-bool NextPacket(ogg_stream_state* stream, ogg_packet* packet) {
+// the packets on either side of a hole are still delivered, and the hole noted.
+bool NextPacket(ogg_stream_state* stream, ogg_packet* packet, bool& hole) {
   for (;;) {
     int result = ogg_stream_packetout(stream, packet);
     if (result > 0) return true;
     if (result == 0) return false;
+    hole = true;
   }
 }
 
@@ -98,12 +90,34 @@ int32_t TagEditor::PacketDuration(ogg_packet* packet) {
   return duration;
 }
 
+void TagEditor::ReplaceCommentHeader(const std::string& packet) {
+  replacementComment_ = packet;
+  replaceComment_ = true;
+}
+
+std::string TagEditor::CommentHeader() const {
+  if (replaceComment_) return replacementComment_;
+  if (!comments_) return std::string();
+  return BuildCommentPacket(vendor_ ? vendor_.get() : "", *comments_);
+}
+
+bool TagEditor::UnfinishedInput() const { return sync_ && sync_->fill > sync_->returned; }
+
 bool TagEditor::FetchNextPacket(ogg_packet* packet, ogg_page* inputPage) {
-  if (NextPacket(stream_.get(), packet)) return true;
+  if (NextPacket(stream_.get(), packet, dataLeftOut_)) {
+    summary_.audio.AddPacket(packet->packet, static_cast<size_t>(packet->bytes));
+    return true;
+  }
   for (;;) {
     if (inputEnded_) return false;
-    while (ogg_sync_pageout(sync_.get(), inputPage) <= 0) {
-      if (ReadChunk() == 0) return false;
+    for (;;) {
+      const int result = ogg_sync_pageout(sync_.get(), inputPage);
+      if (result > 0) break;
+      if (result < 0) {
+        dataLeftOut_ = true;
+      } else if (ReadChunk() == 0) {
+        return false;
+      }
     }
     if (ogg_page_serialno(inputPage) != serial_) {
       // The first stream ends here; this page is written after it, unchanged.
@@ -113,7 +127,10 @@ bool TagEditor::FetchNextPacket(ogg_packet* packet, ogg_page* inputPage) {
     }
     if (ogg_page_eos(inputPage)) inputEnded_ = 1;
     ogg_stream_pagein(stream_.get(), inputPage);
-    if (NextPacket(stream_.get(), packet)) return true;
+    if (NextPacket(stream_.get(), packet, dataLeftOut_)) {
+      summary_.audio.AddPacket(packet->packet, static_cast<size_t>(packet->bytes));
+      return true;
+    }
   }
 }
 
@@ -124,8 +141,16 @@ bool TagEditor::WritePage(const ogg_page& page, void* output) {
          write_(page.body, 1, bodyLength, output) == bodyLength;
 }
 
+bool TagEditor::WriteTrailingPage(const ogg_page& page, void* output) {
+  summary_.trailing.AddBytes(page.header, static_cast<size_t>(page.header_len));
+  summary_.trailing.AddBytes(page.body, static_cast<size_t>(page.body_len));
+  summary_.trailing.EndPacket();
+  return WritePage(page, output);
+}
+
 int TagEditor::Write(void* output) {
   bool written = false;
+  summary_ = StreamSummary();
   if (sync_ && identification_ && setup_) {
     extraPage_ = 0;
     inputEnded_ = 0;
@@ -143,22 +168,19 @@ int TagEditor::Write(void* output) {
 }
 
 bool TagEditor::WriteAll(ogg_stream_state* out, void* output) {
-  ogg_packet identification;
-  memset(&identification, 0, sizeof identification);
-  identification.packet = identification_.get();
-  identification.bytes = identificationLength_;
+  summary_.serial = static_cast<uint32_t>(serial_);
+  summary_.identification.assign(reinterpret_cast<const char*>(identification_.get()),
+                                 static_cast<size_t>(identificationLength_));
+  summary_.comment = CommentHeader();
+  summary_.setup.assign(reinterpret_cast<const char*>(setup_.get()),
+                        static_cast<size_t>(setupLength_));
+  ogg_packet identification = PacketOf(summary_.identification, 0);
   identification.b_o_s = 1;
-  OwnedPacket comment;
-  BuildCommentPacket(vendor_ ? vendor_.get() : "", *comments_, &comment.packet);
-  if (!comment.packet.packet) return false;
-  ogg_packet setup;
-  memset(&setup, 0, sizeof setup);
-  setup.packet = setup_.get();
-  setup.bytes = setupLength_;
-  setup.packetno = 2;
+  ogg_packet comment = PacketOf(summary_.comment, 1);
+  ogg_packet setup = PacketOf(summary_.setup, 2);
 
   ogg_stream_packetin(out, &identification);
-  ogg_stream_packetin(out, &comment.packet);
+  ogg_stream_packetin(out, &comment);
   ogg_stream_packetin(out, &setup);
   // Every header page goes out before the first audio packet is submitted, so
   // the audio starts on a page of its own. The first audio packet is fetched
@@ -214,18 +236,20 @@ bool TagEditor::WriteAll(ogg_stream_state* out, void* output) {
   while (ogg_stream_flush(out, &page)) {
     if (!WritePage(page, output)) return false;
   }
-  if (extraPage_ && !WritePage(inputPage, output)) return false;
+  if (extraPage_ && !WriteTrailingPage(inputPage, output)) return false;
 
   // Whatever follows the first stream is copied page by page, unchanged.
   inputEnded_ = 0;
   for (;;) {
     int result = ogg_sync_pageout(sync_.get(), &page);
     if (result > 0) {
-      if (!WritePage(page, output)) return false;
+      if (!WriteTrailingPage(page, output)) return false;
     } else if (result < 0) {
       lastError_ = kErrorCorruptContinuing;
+      dataLeftOut_ = true;
     } else if (ReadChunk() == 0) {
       inputEnded_ = 1;
+      if (UnfinishedInput()) dataLeftOut_ = true;
       return true;
     }
   }

@@ -9,12 +9,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
+
+#include "vorbis/stream_summary.h"
 
 class WideString;
 
 // Same contracts as fread and fwrite, with an opaque handle in place of FILE*.
 typedef size_t (*ReadFunc)(void* buffer, size_t size, size_t count, void* handle);
 typedef size_t (*WriteFunc)(const void* data, size_t size, size_t count, void* handle);
+
+// fread and fwrite on the FILE* given as handle.
+size_t ReadFromFile(void* buffer, size_t size, size_t count, void* handle);
+size_t WriteToFile(const void* data, size_t size, size_t count, void* handle);
 
 // Each clears the library state it is given, then frees its memory.
 struct OggSyncRelease {
@@ -74,6 +81,18 @@ class TagEditor {
   const vorbis_comment* Comments() const { return comments_.get(); }
   const char* Vendor() const { return vendor_.get(); }
 
+  // The comment header packet as it was read.
+  const std::string& OriginalCommentHeader() const { return originalComment_; }
+  // Makes Write write this comment header packet as it is, whatever the list holds.
+  void ReplaceCommentHeader(const std::string& packet);
+  // The comment header packet that Write writes; empty when the editor is not opened.
+  std::string CommentHeader() const;
+  // After Write: what the new stream must hold, summed up from the input side.
+  const StreamSummary& Summary() const { return summary_; }
+  // After Write: whether input bytes were left out of the output (junk between
+  // pages, damaged pages, holes, an unfinished page at the end).
+  bool DataLeftOut() const { return dataLeftOut_; }
+
  private:
   // One chunk from the input into the sync state; returns the byte count.
   long ReadChunk();
@@ -81,6 +100,9 @@ class TagEditor {
   bool ReadSecondaryHeaders();
   bool WritePage(const ogg_page& page, void* output);
   bool WriteAll(ogg_stream_state* out, void* output);
+  bool WriteTrailingPage(const ogg_page& page, void* output);
+  // Whether the sync state holds bytes that never became a page.
+  bool UnfinishedInput() const;
 
   std::unique_ptr<ogg_sync_state, OggSyncRelease> sync_;
   std::unique_ptr<ogg_stream_state, OggStreamRelease> stream_;
@@ -99,6 +121,11 @@ class TagEditor {
   int32_t previousBlockSize_ = 0;
   uint32_t extraPage_ = 0;
   uint32_t inputEnded_ = 0;
+  std::string originalComment_;
+  std::string replacementComment_;
+  bool replaceComment_ = false;
+  StreamSummary summary_;
+  bool dataLeftOut_ = false;
 };
 
 // The texts LastError can return.

@@ -1,15 +1,63 @@
-// POSIX answers for file_system.h.
+// POSIX answers for file_system.h: paths are the bytes the system takes.
 #include "engine/file_system.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
-bool IsReadOnlyFile(const char* path) {
+#include <climits>
+#include <cstdlib>
+
+FILE* OpenFile(const String& path, const char* mode) { return std::fopen(path.CStr(), mode); }
+
+bool IsReadOnlyFile(const String& path) {
   struct stat info;
-  if (stat(path, &info) != 0) return false;
+  if (stat(path.CStr(), &info) != 0) return false;
   return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-void KeepFilePermissions(FILE* from, FILE* to) {
+FileKind KindOfFile(const String& path) {
   struct stat info;
-  if (fstat(fileno(from), &info) == 0) fchmod(fileno(to), info.st_mode & 07777);
+  if (stat(path.CStr(), &info) != 0) return FileKind::kMissing;
+  if (S_ISREG(info.st_mode)) return FileKind::kRegular;
+  if (S_ISDIR(info.st_mode)) return FileKind::kFolder;
+  return FileKind::kOther;
+}
+
+bool GetFileIdentity(const String& path, FileIdentity& identity) {
+  struct stat info;
+  if (stat(path.CStr(), &info) != 0) return false;
+  identity.device = static_cast<uint64_t>(info.st_dev);
+  identity.index = static_cast<uint64_t>(info.st_ino);
+  return true;
+}
+
+String FollowLinks(const String& path) {
+  struct stat info;
+  if (lstat(path.CStr(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char* resolved = realpath(path.CStr(), nullptr);
+  if (resolved == nullptr) return path;
+  String target(resolved);
+  std::free(resolved);
+  return target;
+}
+
+int64_t OpenFileSize(FILE* file) {
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0) return -1;
+  return static_cast<int64_t>(info.st_size);
+}
+
+bool FlushToDisk(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
+
+void KeepFileOwnership(FILE* from, FILE* to) {
+  struct stat info;
+  if (fstat(fileno(from), &info) != 0) return;
+  // Only root may give a file away; for anyone else the owner is already right.
+  // The owner goes first: a change of owner would clear the mode's special bits.
+  if (geteuid() == 0) {
+    if (fchown(fileno(to), info.st_uid, info.st_gid) != 0) {
+      // The new file stays root's, with the original's permission bits.
+    }
+  }
+  fchmod(fileno(to), info.st_mode & 0777);
 }

@@ -2,11 +2,50 @@
 #include "engine/file_system.h"
 
 #include <windows.h>
+// after windows.h
+#include <io.h>
 
-bool IsReadOnlyFile(const char* path) {
-  const DWORD attributes = GetFileAttributesA(path);
+FILE* OpenFile(const String& path, const char* mode) { return std::fopen(path.CStr(), mode); }
+
+bool IsReadOnlyFile(const String& path) {
+  const DWORD attributes = GetFileAttributesA(path.CStr());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-// A new file gets normal attributes; read-only files are never rewritten.
-void KeepFilePermissions(FILE*, FILE*) {}
+FileKind KindOfFile(const String& path) {
+  const DWORD attributes = GetFileAttributesA(path.CStr());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kMissing;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kFolder;
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return FileKind::kOther;
+  return FileKind::kRegular;
+}
+
+bool GetFileIdentity(const String& path, FileIdentity& identity) {
+  HANDLE file = CreateFileA(path.CStr(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  if (!ok) return false;
+  identity.device = info.dwVolumeSerialNumber;
+  identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+String FollowLinks(const String& path) { return path; }
+
+int64_t OpenFileSize(FILE* file) {
+  LARGE_INTEGER size;
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  if (handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle, &size)) return -1;
+  return size.QuadPart;
+}
+
+bool FlushToDisk(FILE* file) {
+  if (std::fflush(file) != 0) return false;
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
+}
+
+void KeepFileOwnership(FILE*, FILE*) {}

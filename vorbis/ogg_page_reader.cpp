@@ -1,0 +1,97 @@
+// Ogg page reading in large blocks (see ogg_page_reader.h).
+#include "vorbis/ogg_page_reader.h"
+
+#include <cstring>
+
+#include "vorbis/ogg_crc.h"
+
+namespace {
+
+constexpr size_t kMinHeader = 27;
+constexpr size_t kMaxPage = 27 + 255 + 255 * 255;
+
+uint32_t Le32(const unsigned char* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+bool IsCapture(const unsigned char* p) { return std::memcmp(p, "OggS", 4) == 0; }
+
+}  // namespace
+
+int64_t OggPageView::Granule() const {
+  return static_cast<int64_t>(static_cast<uint64_t>(Le32(header + 6)) |
+                              static_cast<uint64_t>(Le32(header + 10)) << 32);
+}
+uint32_t OggPageView::Serial() const { return Le32(header + 14); }
+uint32_t OggPageView::Sequence() const { return Le32(header + 18); }
+uint32_t OggPageView::StoredCrc() const { return Le32(header + 22); }
+
+OggPageReader::OggPageReader(void* handle, ReadFunc read)
+    : handle_(handle), read_(read), buffer_(kBlockSize + kMaxPage) {}
+
+bool OggPageReader::Fill(size_t count) {
+  while (end_ - start_ < count) {
+    if (ended_) return false;
+    if (buffer_.size() - start_ < count || buffer_.size() - end_ < kBlockSize / 4) {
+      // Move what is left to the front so that a whole page and a block fit.
+      std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);
+      end_ -= start_;
+      start_ = 0;
+    }
+    const size_t room = buffer_.size() - end_;
+    const size_t got =
+        read_(buffer_.data() + end_, 1, room < kBlockSize ? room : kBlockSize, handle_);
+    if (got == 0) ended_ = true;
+    end_ += got;
+    bytesRead_ += got;
+  }
+  return true;
+}
+
+bool OggPageReader::Next(OggPageView& page) {
+  for (;;) {
+    if (!Fill(kMinHeader)) break;
+    const unsigned char* p = buffer_.data() + start_;
+    if (!IsCapture(p) || p[4] != 0) {
+      // Pass over everything up to the next possible capture pattern.
+      const void* next = std::memchr(p + 1, 'O', end_ - start_ - 1);
+      const size_t skip =
+          next ? static_cast<size_t>(static_cast<const unsigned char*>(next) - p) : end_ - start_;
+      skipped_ += skip;
+      start_ += skip;
+      continue;
+    }
+    const size_t headerSize = kMinHeader + p[26];
+    if (!Fill(headerSize)) break;
+    p = buffer_.data() + start_;
+    size_t bodySize = 0;
+    for (size_t i = 0; i < p[26]; ++i) bodySize += p[27 + i];
+    const size_t pageSize = headerSize + bodySize;
+    if (!Fill(pageSize)) break;
+    p = buffer_.data() + start_;
+    const bool crcValid = OggPageCrc(p, headerSize, p + headerSize, bodySize) == Le32(p + 22);
+    if (!crcValid) {
+      // A damaged page is one that a page (or the end) follows; anything else is
+      // taken for junk that happens to hold the capture pattern.
+      const bool followed = Fill(pageSize + 4) ? IsCapture(buffer_.data() + start_ + pageSize)
+                                               : end_ - start_ == pageSize;
+      p = buffer_.data() + start_;
+      if (!followed) {
+        ++skipped_;
+        ++start_;
+        continue;
+      }
+    }
+    page.header = p;
+    page.headerSize = headerSize;
+    page.body = p + headerSize;
+    page.bodySize = bodySize;
+    page.crcValid = crcValid;
+    start_ += pageSize;
+    return true;
+  }
+  skipped_ += end_ - start_;
+  start_ = end_;
+  return false;
+}

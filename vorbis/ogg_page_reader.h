@@ -1,0 +1,64 @@
+// Reads Ogg pages out of a byte stream in large blocks, without libogg: the
+// checker of rewritten files reads with it, independently of the writer.
+// Bytes that are not part of a page are counted and passed over.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "vorbis/tag_editor.h"
+
+// One page, pointing into the reader's buffer: valid until the next Next call.
+struct OggPageView {
+  const unsigned char* header = nullptr;  // 27 bytes, then the lacing values
+  size_t headerSize = 0;
+  const unsigned char* body = nullptr;
+  size_t bodySize = 0;
+  bool crcValid = false;
+
+  static constexpr int kContinued = 1;
+  static constexpr int kFirst = 2;
+  static constexpr int kLast = 4;
+  int Flags() const { return header[5]; }
+  bool IsFirst() const { return (Flags() & kFirst) != 0; }
+  bool IsLast() const { return (Flags() & kLast) != 0; }
+  bool IsContinued() const { return (Flags() & kContinued) != 0; }
+  int64_t Granule() const;
+  uint32_t Serial() const;
+  uint32_t Sequence() const;
+  uint32_t StoredCrc() const;
+  int SegmentCount() const { return header[26]; }
+  int Lacing(int i) const { return header[27 + i]; }
+};
+
+class OggPageReader {
+ public:
+  static constexpr size_t kBlockSize = 256 * 1024;
+
+  OggPageReader(void* handle, ReadFunc read);
+  OggPageReader(const OggPageReader&) = delete;
+  OggPageReader& operator=(const OggPageReader&) = delete;
+
+  // The next page, or false at the end of the input. A page whose checksum is
+  // wrong is delivered (crcValid false) when a page or the end of the input
+  // follows right after it; otherwise its first byte counts as skipped and the
+  // search goes on.
+  bool Next(OggPageView& page);
+  // Bytes passed over so far: junk between pages, and an unfinished page at the end.
+  uint64_t SkippedBytes() const { return skipped_; }
+  // Bytes taken from the read function so far.
+  uint64_t BytesRead() const { return bytesRead_; }
+
+ private:
+  // Makes at least count bytes available from start_; false when the input ends first.
+  bool Fill(size_t count);
+
+  void* handle_;
+  ReadFunc read_;
+  std::vector<unsigned char> buffer_;
+  size_t start_ = 0;
+  size_t end_ = 0;
+  bool ended_ = false;
+  uint64_t skipped_ = 0;
+  uint64_t bytesRead_ = 0;
+};
