@@ -6,12 +6,10 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <thread>
 
 #include "engine/file_system.h"
-#include "engine/message_table.h"
 #include "engine/retag_file.h"
 
 namespace {
@@ -26,15 +24,16 @@ RetagOutcome RetagOne(const String& path, int position, const TagChoices& choice
   return RetagListedFile(request);
 }
 
+// Whether two paths of the list reach the same file: the same name twice, a
+// link and its target, two hard links. Such a list is worked one file at a time.
 bool NamesAFileTwice(const std::vector<String>& files) {
-  std::vector<const char*> names;
-  for (const String& file : files) names.push_back(file.CStr());
-  std::sort(names.begin(), names.end(),
-            [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
-  for (size_t i = 1; i < names.size(); ++i) {
-    if (std::strcmp(names[i - 1], names[i]) == 0) return true;
+  std::vector<FileIdentity> identities;
+  for (const String& file : files) {
+    FileIdentity identity;
+    if (GetFileIdentity(file, identity)) identities.push_back(identity);
   }
-  return false;
+  std::sort(identities.begin(), identities.end());
+  return std::adjacent_find(identities.begin(), identities.end()) != identities.end();
 }
 
 }  // namespace

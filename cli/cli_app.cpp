@@ -5,7 +5,9 @@
 
 #include "cli/batch_runner.h"
 #include "cli/platform.h"
+#include "engine/file_system.h"
 #include "engine/message_table.h"
+#include "engine/retag_file.h"
 #include "text/encodings.h"
 #include "text/paths.h"
 
@@ -151,19 +153,28 @@ std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine
   return std::string();
 }
 
-// The files that the dialog's drop would take: extension ogg in any case, not a folder.
+// Why a path is not taken, or null: the files that the dialog's drop would take
+// (extension ogg in any case), and only regular files (a FIFO would hang the read).
+const char* SkipReason(const String& path) {
+  if (!GetExtension(path).Equals("ogg")) return "not an .ogg file";
+  switch (KindOfFile(path)) {
+    case FileKind::kMissing:
+      return "no such file";
+    case FileKind::kFolder:
+      return "a folder";
+    case FileKind::kOther:
+      return "not a regular file";
+    case FileKind::kRegular:
+      break;
+  }
+  return nullptr;
+}
+
 std::vector<String> SelectFiles(const std::vector<std::string>& words, const CliConsole& console) {
   std::vector<String> files;
   for (const std::string& word : words) {
     const String path = PathFromArgument(word);
-    const char* reason = nullptr;
-    if (!GetExtension(path).Equals("ogg")) {
-      reason = "not an .ogg file";
-    } else if (!PathExists(path)) {
-      reason = "no such file";
-    } else if (IsFolder(path)) {
-      reason = "a folder";
-    }
+    const char* reason = SkipReason(path);
     if (reason != nullptr) {
       std::fprintf(console.err, "mirale-cli: skipped %s: %s\n", word.c_str(), reason);
     } else {
@@ -194,6 +205,14 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
 
   CurrentMessageTable = console.french ? &FrenchMessages : &EnglishMessages;
   const MessageTable& messages = CurrentMessages();
+  WideString date;
+  if (line.choices.IsTicked(kDateBox) &&
+      !NormalisedDate(line.choices.FieldText(kDateField), date)) {
+    // Refused before any file, rather than once per file.
+    std::fprintf(console.err, "mirale-cli: --date: %s\nTry 'mirale-cli --help'.\n",
+                 Utf8FromWindows1252(messages.BadDate).c_str());
+    return 2;
+  }
   const std::vector<String> files = SelectFiles(line.files, console);
   Printer printer(console);
   bool anyFailed = false;

@@ -1,5 +1,5 @@
 // What the command line needs from the platform: its arguments as UTF-8, how a
-// UTF-8 argument names a file, how paths are shown, folders, the terminal and
+// UTF-8 argument names a file, how paths are shown, the terminal and
 // the user's language.
 #pragma once
 #include <string>
@@ -16,8 +16,6 @@ String PathFromArgument(const std::string& utf8);
 std::string DisplayPath(const String& path);
 // How the engine decodes the artist and title cut out of a file name.
 FileNameEncoding PlatformFileNames();
-bool IsFolder(const String& path);
-bool PathExists(const String& path);
 // Colours only on a terminal, and never when NO_COLOR is set.
 bool WantsColour();
 bool UserWantsFrench();

@@ -57,33 +57,17 @@ struct CountedInput {
   ReadFunc read = ReadFromFile;
   int64_t size = -1;  // of the open file
   int64_t consumed = 0;
+  bool endedEarly = false;  // a read came back short before the end of the file
 
   static size_t Read(void* buffer, size_t size, size_t count, void* handle) {
     CountedInput* input = static_cast<CountedInput*>(handle);
     const size_t got = input->read(buffer, size, count, input->file);
     input->consumed += static_cast<int64_t>(got * size);
+    if (got < count && input->consumed != input->size) input->endedEarly = true;
     return got;
   }
+  bool Failed() const { return endedEarly || std::ferror(file) != 0; }
 };
-
-// The date field, validated and normalised to YYYY[-MM[-DD[ hh[:mm[:ss]]]]].
-// False when the text holds no leading number or a field is out of range.
-bool NormalisedDate(const String& text, WideString& date) {
-  // DateTime::Parse answers 1900 for a text without any number, and the number
-  // reader would take "-2004" as a wrapped 63532; a user who ticked the date box
-  // meant neither, so the text must start with a digit (after blanks).
-  const char* first = text.CStr();
-  while (*first == ' ' || *first == '\t') ++first;
-  if (!IsDigitChar(static_cast<unsigned char>(*first))) return false;
-  DateTime parsed;
-  const int n = parsed.Parse(text);
-  if (n == 0 || parsed.year < 1000 || parsed.month == 0 || parsed.month > 12 || parsed.day == 0 ||
-      parsed.day > 31) {
-    return false;
-  }
-  DecodeToWide(parsed.Format(n >= 1, n >= 2, n >= 3, n >= 4, n >= 5, n >= 6), date);
-  return true;
-}
 
 void SetNumberTag(TagEditor& editor, const char* key, int number) {
   String text;
@@ -140,7 +124,7 @@ class Retag {
     CountedInput input = Input(file.Get());
     TagEditor editor;
     if (!editor.Open(&input, CountedInput::Read, WriteToFile)) {
-      if (std::ferror(file.Get())) return Fail(messages_.CannotReadInput);
+      if (input.Failed()) return Fail(messages_.CannotReadInput);
       return Fail(editor.LastError());
     }
     outcome_.oldCommentHeader = editor.OriginalCommentHeader();
@@ -168,7 +152,7 @@ class Retag {
     input_ = Input(oldFile_.Get());
     if (!editor_.Open(&input_, CountedInput::Read,
                       request_.write != nullptr ? request_.write : WriteToFile)) {
-      if (std::ferror(oldFile_.Get())) return Fail(messages_.CannotReadInput);
+      if (input_.Failed()) return Fail(messages_.CannotReadInput);
       return Fail(editor_.LastError());
     }
     return true;
@@ -283,6 +267,23 @@ class Retag {
 };
 
 }  // namespace
+
+bool NormalisedDate(const String& text, WideString& date) {
+  // DateTime::Parse answers 1900 for a text without any number, and the number
+  // reader would take "-2004" as a wrapped 63532; a user who ticked the date box
+  // meant neither, so the text must start with a digit (after blanks).
+  const char* first = text.CStr();
+  while (*first == ' ' || *first == '\t') ++first;
+  if (!IsDigitChar(static_cast<unsigned char>(*first))) return false;
+  DateTime parsed;
+  const int n = parsed.Parse(text);
+  if (n == 0 || parsed.year < 1000 || parsed.month == 0 || parsed.month > 12 || parsed.day == 0 ||
+      parsed.day > 31) {
+    return false;
+  }
+  DecodeToWide(parsed.Format(n >= 1, n >= 2, n >= 3, n >= 4, n >= 5, n >= 6), date);
+  return true;
+}
 
 String RetagOutcome::Segment() const {
   switch (kind) {

@@ -53,6 +53,10 @@ RetagOutcome RetagListedFile(const RetagRequest& request);
 // the untouched file at the ".old" path and nothing at path.
 RetagOutcome RetagFile(const RetagRequest& request);
 
+// The date field validated and normalised to YYYY[-MM[-DD[ hh[:mm[:ss]]]]];
+// false when it holds no leading number or a field is out of range.
+bool NormalisedDate(const String& text, WideString& date);
+
 // The older form: true when a new file was written under path; message gets the
 // outcome's message.
 bool RetagFile(const String& path, String& message, int position, const TagChoices& choices,

@@ -1,7 +1,6 @@
 // POSIX side of the command line (see platform.h).
 #include "cli/platform.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,16 +16,6 @@ String PathFromArgument(const std::string& utf8) { return String(utf8.c_str()); 
 std::string DisplayPath(const String& path) { return std::string(path.CStr()); }
 
 FileNameEncoding PlatformFileNames() { return FileNameEncoding::Utf8; }
-
-bool IsFolder(const String& path) {
-  struct stat info;
-  return stat(path.CStr(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool PathExists(const String& path) {
-  struct stat info;
-  return stat(path.CStr(), &info) == 0;
-}
 
 bool WantsColour() { return isatty(STDOUT_FILENO) && std::getenv("NO_COLOR") == nullptr; }
 

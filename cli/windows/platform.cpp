@@ -49,15 +49,6 @@ std::string DisplayPath(const String& path) {
 
 FileNameEncoding PlatformFileNames() { return FileNameEncoding::Windows1252; }
 
-bool IsFolder(const String& path) {
-  const DWORD attributes = GetFileAttributesA(path.CStr());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool PathExists(const String& path) {
-  return GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool WantsColour() { return _isatty(_fileno(stdout)) && std::getenv("NO_COLOR") == nullptr; }
 
 bool UserWantsFrench() { return IsFrenchLanguageId(GetUserDefaultLangID()); }
