@@ -3,6 +3,8 @@
 #include "cli/cli_app.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -66,6 +68,8 @@ TEST_F(CliTest, UsageErrorsTouchNothing) {
       {"--frobnicate", song},
       {"--album"},
       {"--album", "X"},
+      {"--date", "999", song},  // a typo refused before any file
+      {"--date", "04", song},
   };
   for (const auto& line : lines) {
     const CliRun run = Cli(line);
@@ -152,6 +156,43 @@ TEST_F(CliTest, SeveralWorkersGiveTheSameLinesInListOrder) {
                            "---------------------- All Done ! ----------------------\n");
   EXPECT_EQ(inspect::CommentEntriesOf(twice).back(), "TRACKNUMBER=3");
 }
+
+#ifndef _WIN32
+// Paths that reach one file, and paths that are no regular file: a link is
+// followed and stays a link, no two workers ever share a file, a FIFO is
+// skipped without being opened, and a file of another user keeps its owner.
+TEST_F(CliTest, LinksFifosAndOwnersAreHandledAsTheUserExpects) {
+  const std::string real = folder_.Put("real.ogg", fixtures::Basic());
+  const std::string link = folder_.File("link.ogg");
+  const std::string hard = folder_.File("hard.ogg");
+  const std::string fifo = folder_.File("pipe.ogg");
+  fs::create_symlink(real, link);
+  fs::create_hard_link(real, hard);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(real.c_str(), 1234, 2345), 0);
+    ASSERT_EQ(chmod(real.c_str(), 06754), 0);
+  }
+  const CliRun run = Cli({"--album", "A", real, link, "./" + real, hard, fifo}, false, false, 3);
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.err.find("pipe.ogg: not a regular file"), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  for (const std::string& path : {real, hard}) {
+    EXPECT_EQ(inspect::CommentEntriesOf(path).back(), "ALBUM=A");
+    EXPECT_TRUE(inspect::Decode(fixtures::ReadFile(path)).ok);
+    EXPECT_FALSE(fs::exists(path + ".old"));
+  }
+  if (root) {
+    struct stat info;
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 1234u);
+    EXPECT_EQ(info.st_gid, 2345u);
+    EXPECT_EQ(info.st_mode & 07777, 0754u);
+  }
+}
+#endif
 
 TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(Cli({"--version"}).out, "mirale-cli 1.4\n");
