@@ -14,8 +14,10 @@
 
 namespace {
 
-RetagOutcome RetagOne(const String& path, int position, const TagChoices& choices) {
+RetagOutcome RetagOne(const String& path, int position, const TagChoices& choices,
+                      bool deferCommit) {
   RetagRequest request;
+  request.deferCommit = deferCommit;
   // A text of its own: buffers count their references without locks, and the
   // list's paths are shared with the printing thread.
   request.path = String(path.CStr());
@@ -45,14 +47,18 @@ unsigned DefaultWorkerCount() {
 
 void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices, unsigned workers,
                 const OutcomeSink& report) {
-  if (workers > files.size()) workers = static_cast<unsigned>(files.size());
-  if (workers <= 1 || NamesAFileTwice(files)) {
+  if (NamesAFileTwice(files)) {
+    // Each retag of a file must be complete, its ".old" copy gone, before the next.
     for (size_t i = 0; i < files.size(); ++i) {
-      report(i, RetagOne(files[i], static_cast<int>(i) + 1, choices));
+      report(i, RetagOne(files[i], static_cast<int>(i) + 1, choices, false));
     }
     return;
   }
+  workers = std::max(1u, std::min(workers, static_cast<unsigned>(files.size())));
 
+  // The workers retag; this thread commits what they finished, in list order, a
+  // group at a time (one flush to the disk for the group, then the ".old"
+  // copies go), and only then reports those files.
   std::vector<RetagOutcome> outcomes(files.size());
   std::vector<bool> finished(files.size(), false);
   std::mutex lock;
@@ -65,7 +71,7 @@ void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices
   for (unsigned w = 0; w < workers; ++w) {
     threads.emplace_back([&, w] {
       for (size_t i = next++; i < files.size(); i = next++) {
-        RetagOutcome outcome = RetagOne(files[i], static_cast<int>(i) + 1, ownChoices[w]);
+        RetagOutcome outcome = RetagOne(files[i], static_cast<int>(i) + 1, ownChoices[w], true);
         std::lock_guard<std::mutex> guard(lock);
         outcomes[i] = std::move(outcome);
         finished[i] = true;
@@ -73,14 +79,18 @@ void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices
       }
     });
   }
-  for (size_t i = 0; i < files.size(); ++i) {
-    RetagOutcome outcome;
+  for (size_t i = 0; i < files.size();) {
+    std::vector<RetagOutcome> group;
     {
       std::unique_lock<std::mutex> guard(lock);
       changed.wait(guard, [&] { return finished[i]; });
-      outcome = std::move(outcomes[i]);
+      for (size_t j = i; j < files.size() && finished[j]; ++j)
+        group.push_back(std::move(outcomes[j]));
     }
-    report(i, outcome);
+    std::vector<RetagOutcome*> pending;
+    for (RetagOutcome& outcome : group) pending.push_back(&outcome);
+    CommitRetags(pending);
+    for (const RetagOutcome& outcome : group) report(i++, outcome);
   }
   for (std::thread& thread : threads) thread.join();
 }

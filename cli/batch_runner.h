@@ -13,8 +13,9 @@
 // Called on the calling thread, for index 0, 1, 2... in that order.
 using OutcomeSink = std::function<void(size_t index, const RetagOutcome& outcome)>;
 
-// workers 1 processes the files one after the other on the calling thread. A
-// list that names a file twice is always processed in order, one at a time.
+// workers threads retag (at least one); the calling thread flushes finished
+// files to the disk in groups, deletes their ".old" copies and reports them. A
+// list that reaches one file twice is processed in order, one file at a time.
 void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices, unsigned workers,
                 const OutcomeSink& report);
 

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "text/shared_string.h"
 
@@ -45,6 +46,10 @@ int64_t OpenFileSize(FILE* file);
 
 // Writes the stream's buffers and asks the system to put the file on the disk.
 bool FlushToDisk(FILE* file);
+
+// Puts these files on the disk, at less cost than one flush each where the
+// system can flush a whole file system at once.
+bool FlushFilesToDisk(const std::vector<String>& paths);
 
 // Gives the file open as to what it should keep of the file open as from: the
 // permission bits rwxrwxrwx (never setuid, setgid or sticky) and, where the

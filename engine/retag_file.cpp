@@ -108,10 +108,7 @@ class Retag {
     outcome_.message.Assign(message);
     return false;
   }
-  void Warn(const char* message) {
-    if (!outcome_.message.IsEmpty()) outcome_.message.Append(" ; ");
-    outcome_.message.Append(message);
-  }
+  void Warn(const char* message) { outcome_.Warn(message); }
 
   // What can be refused before the file is touched: the date, and the headers
   // read from the file where it lies. The file stays as it was.
@@ -216,14 +213,23 @@ class Retag {
       output.Close();
       return Discard(messages_.VerifyFailed);
     }
-    if (!FlushToDisk(output.Get()) || !output.Close()) return Discard(kErrorWrite);
+    if (!request_.deferCommit && !FlushToDisk(output.Get())) {
+      output.Close();
+      return Discard(kErrorWrite);
+    }
+    if (!output.Close()) return Discard(kErrorWrite);
     return true;
   }
 
-  // Only a verified new file lets the old copy go.
+  // Only a verified new file, on the disk, lets the old copy go.
   void Commit() {
     Report(editor_);
-    if (!RemoveFile(oldPath_.CStr())) Warn(messages_.CannotDeleteOldFile);
+    if (request_.deferCommit) {
+      outcome_.newPath = request_.path;
+      outcome_.pendingOldPath = oldPath_;
+    } else if (!RemoveFile(oldPath_.CStr())) {
+      Warn(messages_.CannotDeleteOldFile);
+    }
   }
 
   void Finish() {
@@ -283,6 +289,32 @@ bool NormalisedDate(const String& text, WideString& date) {
   }
   DecodeToWide(parsed.Format(n >= 1, n >= 2, n >= 3, n >= 4, n >= 5, n >= 6), date);
   return true;
+}
+
+void RetagOutcome::Warn(const char* text) {
+  if (!message.IsEmpty()) message.Append(" ; ");
+  message.Append(text);
+  if (kind == OutcomeKind::kOk) kind = OutcomeKind::kWarning;
+}
+
+void CommitRetags(const std::vector<RetagOutcome*>& outcomes) {
+  std::vector<String> written;
+  for (const RetagOutcome* outcome : outcomes) {
+    if (!outcome->pendingOldPath.IsEmpty()) written.push_back(outcome->newPath);
+  }
+  if (written.empty()) return;
+  const bool flushed = FlushFilesToDisk(written);
+  for (RetagOutcome* outcome : outcomes) {
+    if (outcome->pendingOldPath.IsEmpty()) continue;
+    if (!flushed) {
+      RemoveFile(outcome->newPath.CStr());
+      outcome->kind = OutcomeKind::kFailure;
+      outcome->message.Assign(kErrorWrite);
+    } else if (!RemoveFile(outcome->pendingOldPath.CStr())) {
+      outcome->Warn(CurrentMessages().CannotDeleteOldFile);
+    }
+    outcome->pendingOldPath = String();
+  }
 }
 
 String RetagOutcome::Segment() const {

@@ -20,6 +20,9 @@ struct RetagRequest {
   // When set, this whole comment header packet is written as it is, instead of
   // the comment list edited by the choices (taking a retag back).
   const std::string* commentHeader = nullptr;
+  // Leaves the flush of the new file to the disk and the removal of the ".old"
+  // copy to CommitRetags, so that a batch of files is flushed at once.
+  bool deferCommit = false;
   // Replace fread and fwrite on the files, so that tests can make the disk fail.
   ReadFunc read = nullptr;
   WriteFunc write = nullptr;
@@ -38,7 +41,13 @@ struct RetagOutcome {
   // in UTF-8, in list order; and the vendor text kept.
   std::vector<std::string> comments;
   std::string vendor;
+  // With deferCommit: the new file, verified but not yet flushed, and the
+  // ".old" copy that CommitRetags removes once it is on the disk.
+  String newPath;
+  String pendingOldPath;
 
+  // Adds a warning to the message; an ok outcome becomes a warning.
+  void Warn(const char* text);
   // The segment that ends the file's line: " OK", " ±OK : warnings" or " reason".
   String Segment() const;
 };
@@ -52,6 +61,11 @@ RetagOutcome RetagListedFile(const RetagRequest& request);
 // Refusals before the move leave the file as it was; any later failure leaves
 // the untouched file at the ".old" path and nothing at path.
 RetagOutcome RetagFile(const RetagRequest& request);
+
+// Flushes the new files of deferred retags to the disk, all at once, and only
+// then removes their ".old" copies. When the flush fails, the new files are
+// removed and the ".old" copies kept: those retags become failures.
+void CommitRetags(const std::vector<RetagOutcome*>& outcomes);
 
 // The date field validated and normalised to YYYY[-MM[-DD[ hh[:mm[:ss]]]]];
 // false when it holds no leading number or a field is out of range.

@@ -1,9 +1,11 @@
 // POSIX answers for file_system.h: paths are the bytes the system takes.
 #include "engine/file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -48,6 +50,23 @@ int64_t OpenFileSize(FILE* file) {
 }
 
 bool FlushToDisk(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
+
+bool FlushFilesToDisk(const std::vector<String>& paths) {
+  // One syncfs per file system holding any of the files.
+  std::vector<dev_t> done;
+  for (const String& path : paths) {
+    struct stat info;
+    if (stat(path.CStr(), &info) != 0) return false;
+    if (std::find(done.begin(), done.end(), info.st_dev) != done.end()) continue;
+    const int fd = open(path.CStr(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = syncfs(fd) == 0;
+    close(fd);
+    if (!ok) return false;
+    done.push_back(info.st_dev);
+  }
+  return true;
+}
 
 void KeepFileOwnership(FILE* from, FILE* to) {
   struct stat info;

@@ -48,4 +48,16 @@ bool FlushToDisk(FILE* file) {
   return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
 }
 
+// Windows flushes file by file.
+bool FlushFilesToDisk(const std::vector<String>& paths) {
+  for (const String& path : paths) {
+    FILE* file = OpenFile(path, "r+b");
+    if (file == nullptr) return false;
+    const bool ok = FlushToDisk(file);
+    std::fclose(file);
+    if (!ok) return false;
+  }
+  return true;
+}
+
 void KeepFileOwnership(FILE*, FILE*) {}
