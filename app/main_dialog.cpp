@@ -3,26 +3,14 @@
 
 #include "app/app_state.h"
 #include "app/batch_run.h"
+#include "app/dialog_controls.h"
 #include "engine/language.h"
 #include "engine/message_table.h"
 #include "engine/tag_choices.h"
 #include "text/paths.h"
+#include "trace/gdi_holders.h"
 
 namespace {
-
-// The boxes, in the order in which they are enabled and disabled.
-const int kBoxes[] = {kTrackFromNameBox, kArtistFromNameBox, kTitleFromNameBox, kTrackFromOrderBox,
-                      kArtistBox,        kAlbumBox,          kDateBox,          kGenreBox,
-                      kLabelBox,         kCommentBox};
-
-// Each box that has a field, with it.
-struct BoxField {
-  int box;
-  int field;
-};
-const BoxField kPairs[] = {{kArtistBox, kArtistField}, {kAlbumBox, kAlbumField},
-                           {kDateBox, kDateField},     {kGenreBox, kGenreField},
-                           {kLabelBox, kLabelField},   {kCommentBox, kCommentField}};
 
 // The controls fetched at start-up; 1017 comes later, after the trace control.
 const int kFetchedIds[] = {
@@ -60,10 +48,6 @@ const char kFrenchInstruction[] = "D\xE9posez ici les fichiers Ogg Vorbis \xE0 r
 // since a cut path could name another file.
 constexpr UINT kMaxDroppedPath = MAX_PATH - 1;
 
-bool IsTicked(int box) {
-  return SendMessageW(ControlHandle(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 void Untick(int box) { SendMessageW(ControlHandle(box), BM_SETCHECK, BST_UNCHECKED, 0); }
 
 // Enables the box's field when the box is ticked, and gives it the focus then.
@@ -71,13 +55,6 @@ void FollowBox(int box, int field) {
   const bool ticked = IsTicked(box);
   EnableWindow(ControlHandle(field), ticked);
   if (ticked) SetFocus(ControlHandle(field));
-}
-
-int FieldOf(int box) {
-  for (const BoxField& pair : kPairs) {
-    if (pair.box == box) return pair.field;
-  }
-  return 0;
 }
 
 // True for the ids the dialog handles.
@@ -133,6 +110,11 @@ void OnInitDialog(HWND dialog) {
   ScreenToClient(dialog, &topLeft);
   ScreenToClient(dialog, &bottomRight);
   Trace.Create(topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, dialog);
+  // Above the placeholder, which would otherwise paint over it, and in the tab
+  // order at the placeholder's place.
+  HWND beforePlaceholder = GetWindow(ControlHandle(kTracePlaceholder), GW_HWNDPREV);
+  SetWindowPos(Trace.WindowHandle(), beforePlaceholder != nullptr ? beforePlaceholder : HWND_TOP, 0,
+               0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetControlHandle(kRetagButton, GetDlgItem(dialog, kRetagButton));
 
   // A dialog made again in the same process starts as the first one did.
@@ -157,12 +139,16 @@ void OnInitDialog(HWND dialog) {
 
 void OnDropFiles(HDROP drop) {
   if (IsBatchRunning()) {
-    // The run goes on with the list it started with; the drop is refused.
+    // The run goes on with the list it started with; the drop is refused, and
+    // the user hears it.
+    MessageBeep(MB_OK);
     DragFinish(drop);
     return;
   }
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   if (count > 0) FileList.RemoveAll();
+  // However many files come, the list is laid out and painted once, at the end.
+  TraceCtl::BulkUpdate bulk(Trace);
   Trace.Clear();
   for (UINT i = 0; i < count; ++i) {
     if (DragQueryFileA(drop, i, nullptr, 0) > kMaxDroppedPath) continue;
@@ -179,10 +165,13 @@ void OnDropFiles(HDROP drop) {
 }
 
 void CentreOnScreen(HWND window) {
-  HDC screen = GetDC(nullptr);
-  const int screenWidth = GetDeviceCaps(screen, HORZRES);
-  const int screenHeight = GetDeviceCaps(screen, VERTRES);
-  ReleaseDC(nullptr, screen);
+  int screenWidth = 0;
+  int screenHeight = 0;
+  {
+    WindowDC screen(nullptr);
+    screenWidth = GetDeviceCaps(screen, HORZRES);
+    screenHeight = GetDeviceCaps(screen, VERTRES);
+  }
 
   RECT area = {0, 0, screenWidth, screenHeight};
   HWND parent = GetParent(window);
@@ -196,15 +185,7 @@ void CentreOnScreen(HWND window) {
   MoveWindow(window, x, y, w, h, TRUE);
 }
 
-void SetControlsEnabled(bool enable) {
-  for (int box : kBoxes) EnableWindow(ControlHandle(box), enable);
-  for (const BoxField& pair : kPairs) {
-    EnableWindow(ControlHandle(pair.field), enable && IsTicked(pair.box));
-  }
-  EnableWindow(ControlHandle(kRetagButton), enable);
-}
-
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog);
@@ -217,6 +198,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return FALSE;
+    case WM_MOUSEWHEEL:
+      // The wheel reaches the window with the focus; the list is the only
+      // thing in the dialog that scrolls.
+      SendMessageW(Trace.WindowHandle(), message, wParam, lParam);
+      return TRUE;
     default:
       return FALSE;
   }

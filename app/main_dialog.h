@@ -10,6 +10,3 @@ void OnInitDialog(HWND dialog);
 void OnDropFiles(HDROP drop);
 // Centres a window on its parent, or on the screen when it has none.
 void CentreOnScreen(HWND window);
-// Disables boxes, fields and "Retag !" during a run; enabling restores each
-// field by its box.
-void SetControlsEnabled(bool enable);
