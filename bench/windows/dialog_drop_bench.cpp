@@ -18,16 +18,9 @@
 #include "app/app_state.h"
 #include "app/batch_run.h"
 #include "app/main_dialog.h"
+#include "bench/windows/bench_clock.h"
 
 namespace {
-
-double Seconds() {
-  static LARGE_INTEGER frequency = {};
-  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Sends WM_NULL to the window again and again from its own thread; the longest
 // wait since the last Reset is the longest time the window did not answer.
