@@ -57,10 +57,29 @@ void FollowBox(int box, int field) {
   if (ticked) SetFocus(ControlHandle(field));
 }
 
+// The drop being taken: its items are read a slice of time at a time, with the
+// dialog's messages answered in between, so that the window never stops
+// answering however many files come.
+struct PendingDrop {
+  HDROP drop = nullptr;
+  UINT count = 0;
+  UINT next = 0;  // the next item to read
+};
+PendingDrop pending;
+constexpr UINT kTakeDropMessage = WM_APP + 1;
+constexpr DWORD kDropSliceMs = 40;
+
+// Lets go of the pending drop, taken or not.
+void DropTaking() {
+  if (pending.drop != nullptr) DragFinish(pending.drop);
+  pending = PendingDrop();
+}
+
 // True for the ids the dialog handles.
 bool OnCommand(HWND dialog, int id) {
   switch (id) {
     case IDCANCEL:
+      DropTaking();
       EndDialog(dialog, IDCANCEL);
       return true;
     case kArtistBox:
@@ -87,6 +106,8 @@ bool OnCommand(HWND dialog, int id) {
       FollowBox(id, FieldOf(id));
       return true;
     case kRetagButton:
+      // The run is over the whole drop.
+      TakeDroppedItems(0);
       StartRun();
       return true;
     default:
@@ -119,6 +140,7 @@ void OnInitDialog(HWND dialog) {
 
   // A dialog made again in the same process starts as the first one did.
   ResetBatchRun();
+  DropTaking();
   FileList.RemoveAll();
   Trace.Clear();
 
@@ -145,24 +167,44 @@ void OnDropFiles(HDROP drop) {
     DragFinish(drop);
     return;
   }
+  DropTaking();  // a drop still being taken gives way to the new one
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   if (count > 0) FileList.RemoveAll();
-  // However many files come, the list is laid out and painted once, at the end.
-  TraceCtl::BulkUpdate bulk(Trace);
   Trace.Clear();
-  for (UINT i = 0; i < count; ++i) {
-    if (DragQueryFileA(drop, i, nullptr, 0) > kMaxDroppedPath) continue;
-    char buffer[MAX_PATH] = {};
-    DragQueryFileA(drop, i, buffer, MAX_PATH);
-    const String path(buffer);
-    if (!GetExtension(path).Equals("ogg")) continue;
-    // Attributes that cannot be read count as a folder: every bit is set.
-    if ((GetFileAttributesA(path.CStr()) & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    FileList.Append(path);
-    Trace.WriteLine(path, kBlack);
-  }
-  DragFinish(drop);
+  pending = PendingDrop{drop, count, 0};
+  TakeDroppedItems(kDropSliceMs);
 }
+
+void TakeDroppedItems(DWORD limitMs) {
+  if (pending.drop == nullptr) return;
+  HDROP drop = pending.drop;
+  const DWORD start = GetTickCount();
+  {
+    // However many files come, a slice is laid out and painted once, at its end.
+    TraceCtl::BulkUpdate bulk(Trace);
+    while (pending.next < pending.count) {
+      const UINT i = pending.next++;
+      if (DragQueryFileA(drop, i, nullptr, 0) > kMaxDroppedPath) continue;
+      char buffer[MAX_PATH] = {};
+      DragQueryFileA(drop, i, buffer, MAX_PATH);
+      const String path(buffer);
+      if (!GetExtension(path).Equals("ogg")) continue;
+      // Attributes that cannot be read count as a folder: every bit is set.
+      if ((GetFileAttributesA(path.CStr()) & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+      FileList.Append(path);
+      Trace.WriteLine(path, kBlack);
+      if (limitMs != 0 && GetTickCount() - start >= limitMs) break;
+    }
+  }
+  if (pending.next < pending.count) {
+    // The rest comes after the messages that are waiting.
+    PostMessageW(DialogWindow, kTakeDropMessage, 0, 0);
+    return;
+  }
+  DropTaking();
+}
+
+bool IsTakingDrop() { return pending.drop != nullptr; }
 
 void CentreOnScreen(HWND window) {
   int screenWidth = 0;
@@ -198,6 +240,9 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return FALSE;
+    case kTakeDropMessage:
+      TakeDroppedItems(kDropSliceMs);
+      return TRUE;
     case WM_MOUSEWHEEL:
       // The wheel reaches the window with the focus; the list is the only
       // thing in the dialog that scrolls.

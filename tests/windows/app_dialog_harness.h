@@ -78,6 +78,12 @@ inline void Drop(const std::vector<std::string>& paths, HWND target = Dialog()) 
   *list = 0;
   GlobalUnlock(memory);
   SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  // A big drop is taken in slices between other messages.
+  MSG msg;
+  while (IsTakingDrop() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
 }
 
 // Pumps messages until the run has ended or the time is up; calls onTick after
