@@ -58,7 +58,10 @@ TEST_F(DialogTest, StartUpWritesTheInstructionInBlueAndCentres) {
   ReleaseDC(nullptr, screen);
   EXPECT_NEAR((own.left + own.right) / 2, width / 2, 1);
   EXPECT_NEAR((own.top + own.bottom) / 2, height / 2, 1);
-  // The trace control lies over the placeholder.
+  // The trace control lies over the placeholder, above it in z-order, and the
+  // keyboard reaches it with Tab.
+  EXPECT_EQ(GetWindow(Trace.WindowHandle(), GW_HWNDNEXT), Item(1016));
+  EXPECT_NE(GetWindowLongW(Trace.WindowHandle(), GWL_STYLE) & WS_TABSTOP, 0);
   RECT placeholder;
   RECT trace;
   GetWindowRect(Item(1016), &placeholder);
