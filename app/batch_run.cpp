@@ -3,7 +3,7 @@
 
 #include "app/app_state.h"
 #include "app/dialog_choices.h"
-#include "app/main_dialog.h"
+#include "app/dialog_controls.h"
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
 
@@ -33,8 +33,13 @@ void StartRun() {
   CurrentRun.fileCount = FileList.Count();
   CurrentRun.nextIndex = 0;
   CurrentRun.running = true;
-  Trace.Clear();
-  for (int i = 0; i < FileList.Count(); ++i) Trace.WriteLine(FileList[i], kBlack);
+  {
+    TraceCtl::BulkUpdate bulk(Trace);
+    Trace.Clear();
+    for (int i = 0; i < FileList.Count(); ++i) Trace.WriteLine(FileList[i], kBlack);
+  }
+  // The results start at the top of the list.
+  Trace.RevealLine(0);
   SetTimer(DialogWindow, kRunTimer, kFirstTickDelay, nullptr);
 }
 

@@ -2,11 +2,10 @@
 #include "app/dialog_choices.h"
 
 #include "app/app_state.h"
+#include "app/dialog_controls.h"
 #include "text/control_text.h"
 
-bool DialogTagChoices::IsTicked(ChoiceId box) const {
-  return SendMessageW(ControlHandle(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool DialogTagChoices::IsTicked(ChoiceId box) const { return ::IsTicked(box); }
 
 String DialogTagChoices::FieldText(ChoiceId field) const {
   return GetControlText(ControlHandle(field));

@@ -3,26 +3,14 @@
 
 #include "app/app_state.h"
 #include "app/batch_run.h"
+#include "app/dialog_controls.h"
 #include "engine/language.h"
 #include "engine/message_table.h"
 #include "engine/tag_choices.h"
 #include "text/paths.h"
+#include "trace/gdi_holders.h"
 
 namespace {
-
-// The boxes, in the order in which they are enabled and disabled.
-const int kBoxes[] = {kTrackFromNameBox, kArtistFromNameBox, kTitleFromNameBox, kTrackFromOrderBox,
-                      kArtistBox,        kAlbumBox,          kDateBox,          kGenreBox,
-                      kLabelBox,         kCommentBox};
-
-// Each box that has a field, with it.
-struct BoxField {
-  int box;
-  int field;
-};
-const BoxField kPairs[] = {{kArtistBox, kArtistField}, {kAlbumBox, kAlbumField},
-                           {kDateBox, kDateField},     {kGenreBox, kGenreField},
-                           {kLabelBox, kLabelField},   {kCommentBox, kCommentField}};
 
 // The controls fetched at start-up; 1017 comes later, after the trace control.
 const int kFetchedIds[] = {
@@ -60,10 +48,6 @@ const char kFrenchInstruction[] = "D\xE9posez ici les fichiers Ogg Vorbis \xE0 r
 // since a cut path could name another file.
 constexpr UINT kMaxDroppedPath = MAX_PATH - 1;
 
-bool IsTicked(int box) {
-  return SendMessageW(ControlHandle(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 void Untick(int box) { SendMessageW(ControlHandle(box), BM_SETCHECK, BST_UNCHECKED, 0); }
 
 // Enables the box's field when the box is ticked, and gives it the focus then.
@@ -73,17 +57,29 @@ void FollowBox(int box, int field) {
   if (ticked) SetFocus(ControlHandle(field));
 }
 
-int FieldOf(int box) {
-  for (const BoxField& pair : kPairs) {
-    if (pair.box == box) return pair.field;
-  }
-  return 0;
+// The drop being taken: its items are read a slice of time at a time, with the
+// dialog's messages answered in between, so that the window never stops
+// answering however many files come.
+struct PendingDrop {
+  HDROP drop = nullptr;
+  UINT count = 0;
+  UINT next = 0;  // the next item to read
+};
+PendingDrop pending;
+constexpr UINT kTakeDropMessage = WM_APP + 1;
+constexpr DWORD kDropSliceMs = 40;
+
+// Lets go of the pending drop, taken or not.
+void DropTaking() {
+  if (pending.drop != nullptr) DragFinish(pending.drop);
+  pending = PendingDrop();
 }
 
 // True for the ids the dialog handles.
 bool OnCommand(HWND dialog, int id) {
   switch (id) {
     case IDCANCEL:
+      DropTaking();
       EndDialog(dialog, IDCANCEL);
       return true;
     case kArtistBox:
@@ -110,6 +106,8 @@ bool OnCommand(HWND dialog, int id) {
       FollowBox(id, FieldOf(id));
       return true;
     case kRetagButton:
+      // The run is over the whole drop.
+      TakeDroppedItems(0);
       StartRun();
       return true;
     default:
@@ -133,10 +131,16 @@ void OnInitDialog(HWND dialog) {
   ScreenToClient(dialog, &topLeft);
   ScreenToClient(dialog, &bottomRight);
   Trace.Create(topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, dialog);
+  // Above the placeholder, which would otherwise paint over it, and in the tab
+  // order at the placeholder's place.
+  HWND beforePlaceholder = GetWindow(ControlHandle(kTracePlaceholder), GW_HWNDPREV);
+  SetWindowPos(Trace.WindowHandle(), beforePlaceholder != nullptr ? beforePlaceholder : HWND_TOP, 0,
+               0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetControlHandle(kRetagButton, GetDlgItem(dialog, kRetagButton));
 
   // A dialog made again in the same process starts as the first one did.
   ResetBatchRun();
+  DropTaking();
   FileList.RemoveAll();
   Trace.Clear();
 
@@ -157,32 +161,59 @@ void OnInitDialog(HWND dialog) {
 
 void OnDropFiles(HDROP drop) {
   if (IsBatchRunning()) {
-    // The run goes on with the list it started with; the drop is refused.
+    // The run goes on with the list it started with; the drop is refused, and
+    // the user hears it.
+    MessageBeep(MB_OK);
     DragFinish(drop);
     return;
   }
+  DropTaking();  // a drop still being taken gives way to the new one
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   if (count > 0) FileList.RemoveAll();
   Trace.Clear();
-  for (UINT i = 0; i < count; ++i) {
-    if (DragQueryFileA(drop, i, nullptr, 0) > kMaxDroppedPath) continue;
-    char buffer[MAX_PATH] = {};
-    DragQueryFileA(drop, i, buffer, MAX_PATH);
-    const String path(buffer);
-    if (!GetExtension(path).Equals("ogg")) continue;
-    // Attributes that cannot be read count as a folder: every bit is set.
-    if ((GetFileAttributesA(path.CStr()) & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    FileList.Append(path);
-    Trace.WriteLine(path, kBlack);
-  }
-  DragFinish(drop);
+  pending = PendingDrop{drop, count, 0};
+  TakeDroppedItems(kDropSliceMs);
 }
 
+void TakeDroppedItems(DWORD limitMs) {
+  if (pending.drop == nullptr) return;
+  HDROP drop = pending.drop;
+  const DWORD start = GetTickCount();
+  {
+    // However many files come, a slice is laid out and painted once, at its end.
+    TraceCtl::BulkUpdate bulk(Trace);
+    while (pending.next < pending.count) {
+      const UINT i = pending.next++;
+      if (DragQueryFileA(drop, i, nullptr, 0) > kMaxDroppedPath) continue;
+      char buffer[MAX_PATH] = {};
+      DragQueryFileA(drop, i, buffer, MAX_PATH);
+      const String path(buffer);
+      if (!GetExtension(path).Equals("ogg")) continue;
+      // Attributes that cannot be read count as a folder: every bit is set.
+      if ((GetFileAttributesA(path.CStr()) & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+      FileList.Append(path);
+      Trace.WriteLine(path, kBlack);
+      if (limitMs != 0 && GetTickCount() - start >= limitMs) break;
+    }
+  }
+  if (pending.next < pending.count) {
+    // The rest comes after the messages that are waiting.
+    PostMessageW(DialogWindow, kTakeDropMessage, 0, 0);
+    return;
+  }
+  DropTaking();
+}
+
+bool IsTakingDrop() { return pending.drop != nullptr; }
+
 void CentreOnScreen(HWND window) {
-  HDC screen = GetDC(nullptr);
-  const int screenWidth = GetDeviceCaps(screen, HORZRES);
-  const int screenHeight = GetDeviceCaps(screen, VERTRES);
-  ReleaseDC(nullptr, screen);
+  int screenWidth = 0;
+  int screenHeight = 0;
+  {
+    WindowDC screen(nullptr);
+    screenWidth = GetDeviceCaps(screen, HORZRES);
+    screenHeight = GetDeviceCaps(screen, VERTRES);
+  }
 
   RECT area = {0, 0, screenWidth, screenHeight};
   HWND parent = GetParent(window);
@@ -196,15 +227,7 @@ void CentreOnScreen(HWND window) {
   MoveWindow(window, x, y, w, h, TRUE);
 }
 
-void SetControlsEnabled(bool enable) {
-  for (int box : kBoxes) EnableWindow(ControlHandle(box), enable);
-  for (const BoxField& pair : kPairs) {
-    EnableWindow(ControlHandle(pair.field), enable && IsTicked(pair.box));
-  }
-  EnableWindow(ControlHandle(kRetagButton), enable);
-}
-
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog);
@@ -217,6 +240,14 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return FALSE;
+    case kTakeDropMessage:
+      TakeDroppedItems(kDropSliceMs);
+      return TRUE;
+    case WM_MOUSEWHEEL:
+      // The wheel reaches the window with the focus; the list is the only
+      // thing in the dialog that scrolls.
+      SendMessageW(Trace.WindowHandle(), message, wParam, lParam);
+      return TRUE;
     default:
       return FALSE;
   }

@@ -68,9 +68,9 @@ TEST(TextString, BufferMovesExactlyWhenTheBlockCountChanges) {
     const int kept = c.from < c.to ? c.from : c.to;
     for (int i = 0; i < kept; ++i) ASSERT_EQ(s[i], 'x');
   }
-  EXPECT_EQ(BlockCount(0), 1);
-  EXPECT_EQ(BlockCount(63), 1);
-  EXPECT_EQ(BlockCount(64), 2);
+  EXPECT_EQ(SharedBuffer<char>::BlockCount(0), 1);
+  EXPECT_EQ(SharedBuffer<char>::BlockCount(63), 1);
+  EXPECT_EQ(SharedBuffer<char>::BlockCount(64), 2);
 }
 
 TEST(TextString, TrimRightAcrossABlockBoundaryKeepsTheText) {

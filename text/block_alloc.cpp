@@ -49,5 +49,3 @@ void* BlockAlloc(size_t size) {
 void BlockFree(void* p) {
   if (p != nullptr) std::free(BlockStart(p));
 }
-
-int BlockCount(int n) { return (n + 1 + 63) / 64; }

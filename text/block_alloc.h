@@ -15,7 +15,3 @@ void BlockFree(void* p);
 // address; BlockStart finds the raw block again from a user address.
 void* BlockMark(void* block);
 void* BlockStart(void* p);
-
-// Number of 64-byte blocks that an 8-bit text of length n occupies with its
-// terminator: ceil((n + 1) / 64).
-int BlockCount(int n);

@@ -1,5 +1,5 @@
-// Scoped holders for the GDI resources the trace control borrows: a window's DC
-// (GetDC/ReleaseDC) and an object selected into a DC, restored on scope exit.
+// Scoped holders for GDI resources: a window's DC (GetDC/ReleaseDC), an object
+// selected into a DC and restored on scope exit, and an owned GDI object.
 #pragma once
 #include <windows.h>
 
@@ -37,4 +37,23 @@ class SelectedObject {
  private:
   HDC dc_;
   HGDIOBJ previous_;
+};
+
+// Owns a GDI object (a font, a brush) and deletes it when replaced or on scope exit.
+template <typename Handle>
+class OwnedGdiObject {
+ public:
+  OwnedGdiObject() = default;
+  ~OwnedGdiObject() { Reset(nullptr); }
+  OwnedGdiObject(const OwnedGdiObject&) = delete;
+  OwnedGdiObject& operator=(const OwnedGdiObject&) = delete;
+
+  void Reset(Handle object) {
+    if (object_ != nullptr) DeleteObject(object_);
+    object_ = object;
+  }
+  Handle Get() const { return object_; }
+
+ private:
+  Handle object_ = nullptr;
 };

@@ -45,10 +45,15 @@ TraceCtl::~TraceCtl() {
   // The window may outlive the object; it must not call back into freed memory.
   if (window_ != nullptr) SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
   // The font is never left selected in a DC (see SelectedObject), so the order of
-  // the releases below does not matter.
-  if (ownedFont_ != nullptr) DeleteObject(ownedFont_);
+  // the releases does not matter.
   lines_.RemoveAll();
   backBuffer_.Release();
+}
+
+TraceCtl::BulkUpdate::~BulkUpdate() {
+  if (--control_.holds_ > 0 || !control_.heldWrites_) return;
+  control_.heldWrites_ = false;
+  control_.AfterWrite(nullptr);
 }
 
 bool TraceCtl::Create(int x, int y, int width, int height, HWND parent) {
@@ -57,8 +62,8 @@ bool TraceCtl::Create(int x, int y, int width, int height, HWND parent) {
 
   // The window procedure stores this object in the window at WM_NCCREATE.
   HWND window = CreateWindowExA(WS_EX_STATICEDGE | WS_EX_TRANSPARENT, kClassName, "TraceCtl",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, x, y, width,
-                                height, parent, nullptr, instance, this);
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, x, y,
+                                width, height, parent, nullptr, instance, this);
   if (window == nullptr) return false;
   window_ = window;
 
@@ -66,12 +71,13 @@ bool TraceCtl::Create(int x, int y, int width, int height, HWND parent) {
   if (!backBuffer_.Create(dc, width, height)) return false;
   backBuffer_.Fill(GetSysColor(COLOR_WINDOW));
 
+  // A second Create replaces the font of the first.
   LOGFONTA logFont = {};
-  if (SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof(logFont), &logFont, 0)) {
-    ownedFont_ = CreateFontIndirectA(&logFont);
-  }
-  currentFont_ =
-      ownedFont_ != nullptr ? ownedFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  ownedFont_.Reset(SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof(logFont), &logFont, 0)
+                       ? CreateFontIndirectA(&logFont)
+                       : nullptr);
+  currentFont_ = ownedFont_.Get() != nullptr ? ownedFont_.Get()
+                                             : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
   TEXTMETRICA metrics = {};
   {
@@ -83,17 +89,8 @@ bool TraceCtl::Create(int x, int y, int width, int height, HWND parent) {
   leftMargin_ = metrics.tmAveCharWidth / 2;
 
   const RECT client = ClientRect(window_);
-  SCROLLINFO info = {};
-  info.cbSize = sizeof(info);
-  info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
-  info.nMin = 0;
-  info.nMax = lines_.Count() * lineHeight_;
-  info.nPage = static_cast<UINT>(client.bottom);
-  info.nPos = 0;
-  SetScrollInfo(window_, SB_VERT, &info, TRUE);
-  info.nMax = widestLine_;
-  info.nPage = static_cast<UINT>(client.right);
-  SetScrollInfo(window_, SB_HORZ, &info, TRUE);
+  SetBar(SB_VERT, lines_.Count() * lineHeight_, client.bottom, 0);
+  SetBar(SB_HORZ, widestLine_, client.right, 0);
   return true;
 }
 
@@ -105,28 +102,28 @@ void TraceCtl::SetMetrics(int lineHeight, int leftMargin, int horizontalStep) {
   UpdateHorizontalBar();
 }
 
-void TraceCtl::UpdateVerticalBar(bool setPosition) {
+void TraceCtl::SetBar(int bar, int maximum, int page, int position) {
   if (window_ == nullptr) return;
   SCROLLINFO info = {};
   info.cbSize = sizeof(info);
-  info.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL | (setPosition ? SIF_POS : 0);
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL | (position != kKeep ? SIF_POS : 0);
   info.nMin = 0;
-  info.nMax = lines_.Count() * lineHeight_;
-  info.nPage = static_cast<UINT>(ClientRect(window_).bottom);
+  info.nMax = maximum;
+  info.nPage = static_cast<UINT>(page);
+  info.nPos = position;
+  SetScrollInfo(window_, bar, &info, TRUE);
+}
+
+int TraceCtl::ClientHeight() const { return ClientRect(window_).bottom; }
+
+void TraceCtl::UpdateVerticalBar(bool setPosition) {
+  const int maximum = lines_.Count() * lineHeight_;
   // Beyond the last page: the bar clamps it, which brings the end into view.
-  info.nPos = info.nMax;
-  SetScrollInfo(window_, SB_VERT, &info, TRUE);
+  SetBar(SB_VERT, maximum, ClientRect(window_).bottom, setPosition ? maximum : kKeep);
 }
 
 void TraceCtl::UpdateHorizontalBar() {
-  if (window_ == nullptr) return;
-  SCROLLINFO info = {};
-  info.cbSize = sizeof(info);
-  info.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
-  info.nMin = 0;
-  info.nMax = widestLine_;
-  info.nPage = static_cast<UINT>(ClientRect(window_).right);
-  SetScrollInfo(window_, SB_HORZ, &info, TRUE);
+  SetBar(SB_HORZ, widestLine_, ClientRect(window_).right, kKeep);
 }
 
 int TraceCtl::MeasureLine(const TraceLine& line) const {
@@ -154,12 +151,38 @@ void TraceCtl::AppendSegment(TraceLine& line, const WideString& text, COLORREF c
   if (width > widestLine_) widestLine_ = width;
 }
 
-int TraceCtl::TrackPosition(int bar) const {
+int TraceCtl::TrackPosition(int bar, HWND source) const {
   SCROLLINFO info = {};
   info.cbSize = sizeof(info);
   info.fMask = SIF_TRACKPOS;
-  if (window_ == nullptr || !GetScrollInfo(window_, bar, &info)) return 0;
+  if (source == nullptr) source = window_;
+  if (source == nullptr || !GetScrollInfo(source, bar, &info)) return 0;
   return info.nTrackPos;
+}
+
+void TraceCtl::AfterWrite(const RECT* band) {
+  if (holds_ > 0) {
+    heldWrites_ = true;
+    return;
+  }
+  const int oldPosition = TrackPosition(SB_VERT);
+  UpdateVerticalBar(following_);
+  UpdateHorizontalBar();
+  // Unless the view moved, only the lines just written need drawing again.
+  Repaint(band != nullptr && TrackPosition(SB_VERT) == oldPosition ? band : nullptr);
+}
+
+void TraceCtl::RevealLine(int index) {
+  if (!following_ || window_ == nullptr || lineHeight_ <= 0) return;
+  const int page = ClientRect(window_).bottom;
+  const int top = index * lineHeight_;
+  const int position = GetScrollPos(window_, SB_VERT);
+  int wanted = position;
+  if (top < position) wanted = top;
+  if (top + lineHeight_ > position + page) wanted = top + lineHeight_ - page;
+  if (wanted == position) return;
+  SetScrollPos(window_, SB_VERT, wanted, TRUE);
+  Repaint(nullptr);
 }
 
 void TraceCtl::Repaint(const RECT* area) {
@@ -189,20 +212,15 @@ void TraceCtl::WriteWide(const WideString& text, COLORREF colour) {
   const int first = lines_.Count() - 1;
   if (k > 1) ResizeGrowing(lines_, lines_.Count() + k - 1);
 
-  const int oldPosition = TrackPosition(SB_VERT);
   const RECT client = ClientRect(window_);
   RECT band;
   band.left = client.left;
   band.right = client.right;
-  band.top = first * lineHeight_ - oldPosition;
+  band.top = first * lineHeight_ - GetScrollPos(window_, SB_VERT);
   band.bottom = band.top + k * lineHeight_;
 
   for (int i = 0; i < k; ++i) AppendSegment(lines_[first + i], pieces[i], colour);
-
-  UpdateVerticalBar(true);
-  UpdateHorizontalBar();
-  // Unless the view moved, only the lines just written need drawing again.
-  Repaint(TrackPosition(SB_VERT) == oldPosition ? &band : nullptr);
+  AfterWrite(&band);
 }
 
 void TraceCtl::AppendToLine(int index, const String& text, COLORREF colour) {
@@ -210,24 +228,28 @@ void TraceCtl::AppendToLine(int index, const String& text, COLORREF colour) {
   WideString wide;
   DecodeToWide(text, wide);
   AppendSegment(lines_[index], wide, colour);
-  UpdateVerticalBar(true);
+  if (holds_ > 0) {
+    heldWrites_ = true;
+    return;
+  }
+  // The view follows the line written, not the end of the list.
+  UpdateVerticalBar(false);
   UpdateHorizontalBar();
-  Repaint(nullptr);
+  const int position = GetScrollPos(window_, SB_VERT);
+  RevealLine(index);
+  if (GetScrollPos(window_, SB_VERT) == position) Repaint(nullptr);
 }
 
 void TraceCtl::Clear() {
   lines_.RemoveAll();
   widestLine_ = 0;
-  if (window_ != nullptr) {
-    SCROLLINFO info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-    info.nMin = 0;
-    info.nMax = 0;
-    info.nPage = static_cast<UINT>(ClientRect(window_).bottom);
-    info.nPos = 0;
-    SetScrollInfo(window_, SB_VERT, &info, TRUE);
-  }
+  following_ = true;
+  wheelRemainder_ = 0;
+  SetBar(SB_VERT, 0, ClientRect(window_).bottom, 0);
   UpdateHorizontalBar();
+  if (holds_ > 0) {
+    heldWrites_ = true;
+    return;
+  }
   Repaint(nullptr);
 }

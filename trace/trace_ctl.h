@@ -8,6 +8,7 @@
 #include "text/shared_string.h"
 #include "text/wide_string.h"
 #include "trace/back_buffer.h"
+#include "trace/gdi_holders.h"
 
 // One run of text in one colour (0x00BBGGRR).
 struct TraceSegment {
@@ -39,11 +40,34 @@ class TraceCtl {
   void WriteLine(const String& text, COLORREF colour);
   // The core of both writes: appends UTF-16 text, splitting it at CR LF, CR and LF.
   void WriteWide(const WideString& text, COLORREF colour);
-  // Appends the whole text as one segment to line index, line breaks included.
-  // An index that names no line is ignored.
+  // Appends the whole text as one segment to line index, line breaks included;
+  // a view that follows is moved to show that line. An index that names no line
+  // is ignored.
   void AppendToLine(int index, const String& text, COLORREF colour);
-  // Removes every line and resets both scroll ranges.
+  // Removes every line and resets both scroll ranges; the view follows again.
   void Clear();
+
+  // While one of these lives, writes only change the lines: the scroll bars and
+  // the screen are brought up to date once, when the last one goes. Adding many
+  // lines then costs one bar update and one repaint.
+  class BulkUpdate {
+   public:
+    explicit BulkUpdate(TraceCtl& control) : control_(control) { ++control_.holds_; }
+    ~BulkUpdate();
+    BulkUpdate(const BulkUpdate&) = delete;
+    BulkUpdate& operator=(const BulkUpdate&) = delete;
+
+   private:
+    TraceCtl& control_;
+  };
+
+  // When the view follows, scrolls it as little as needed to show line index,
+  // and repaints if it moved.
+  void RevealLine(int index);
+
+  // True while the view follows the writing: until the user scrolls away from
+  // the end, and again once they scroll back to it.
+  bool Following() const { return following_; }
 
   // The control's window; null before creation and after the window is destroyed.
   HWND WindowHandle() const { return window_; }
@@ -58,7 +82,6 @@ class TraceCtl {
   const TraceLine& Line(int index) const { return lines_[index]; }
   int LineHeight() const { return lineHeight_; }
   int WidestLine() const { return widestLine_; }
-  int LeftMargin() const { return leftMargin_; }
   int HorizontalStep() const { return horizontalStep_; }
   const BackBuffer& Buffer() const { return backBuffer_; }
 
@@ -81,22 +104,37 @@ class TraceCtl {
   void OnKeyDown(WPARAM key);
   void OnMouseWheel(WPARAM wParam);
   void OnRightButtonDown();
+  void OnFocusChange();
 
-  void Scroll(int bar, int step, int code, HWND scrollBar);
+  void Scroll(int bar, int step, int page, int code, HWND scrollBar);
+  // Sets a bar's range 0..maximum and page, and its position unless it is kKeep;
+  // the bar stays shown, disabled while the range fits in the page.
+  void SetBar(int bar, int maximum, int page, int position);
+  static constexpr int kKeep = -1;
+  // Bars and screen after a write; deferred while a BulkUpdate lives.
+  void AfterWrite(const RECT* band);
+  void DrawFocusFrame(int width, int height);
+  int ClientHeight() const;
   void DrawVisibleLines(HDC dc, int clientHeight);
   int MeasureLine(const TraceLine& line) const;
   void AppendSegment(TraceLine& line, const WideString& text, COLORREF colour);
-  int TrackPosition(int bar) const;
+  // The bar's track position, read from source (a scroll-bar control or a
+  // window with standard bars); the control's own window when source is null.
+  int TrackPosition(int bar, HWND source = nullptr) const;
   // Repaints synchronously: the whole client area when area is null.
   void Repaint(const RECT* area);
 
   HWND window_ = nullptr;
   HFONT currentFont_ = nullptr;
-  HFONT ownedFont_ = nullptr;
+  OwnedGdiObject<HFONT> ownedFont_;
   BackBuffer backBuffer_;
   GrowableArray<TraceLine> lines_;
   int32_t lineHeight_ = 0;
   int32_t widestLine_ = 0;
   int32_t leftMargin_ = 0;
   int32_t horizontalStep_ = 0;
+  int holds_ = 0;            // BulkUpdate objects alive
+  bool heldWrites_ = false;  // a write happened while held
+  bool following_ = true;    // see Following
+  int wheelRemainder_ = 0;   // wheel delta x lines not yet scrolled
 };

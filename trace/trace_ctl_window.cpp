@@ -34,6 +34,13 @@ LRESULT CALLBACK TraceCtl::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LP
     case WM_KEYDOWN:
       self->OnKeyDown(wParam);
       return 0;
+    case WM_GETDLGCODE:
+      // In a dialog the arrows scroll the list instead of moving the focus.
+      return DLGC_WANTARROWS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      self->OnFocusChange();
+      return 0;
     case WM_VSCROLL:
       self->OnVScroll(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;
@@ -46,8 +53,11 @@ LRESULT CALLBACK TraceCtl::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LP
     case WM_RBUTTONDOWN:
       self->OnRightButtonDown();
       return 0;
-    case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
+      // A click brings the keyboard to the list.
+      SetFocus(hwnd);
+      return 0;
+    case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
       return 0;
@@ -86,9 +96,22 @@ void TraceCtl::OnPaint() {
     SetBkMode(memory, TRANSPARENT);
     DrawVisibleLines(memory, client.bottom);
   }
+  if (GetFocus() == window_) DrawFocusFrame(client.right, client.bottom);
   backBuffer_.Blit(dc, 0, 0);
   EndPaint(window_, &paint);
 }
+
+// A one-pixel frame in the selection colour shows that the keys scroll the list.
+// Drawn with plain fills, so that painting it twice changes nothing.
+void TraceCtl::DrawFocusFrame(int width, int height) {
+  const COLORREF colour = GetSysColor(COLOR_HIGHLIGHT);
+  backBuffer_.FillRect(0, 0, width, 1, colour);
+  backBuffer_.FillRect(0, height - 1, width, 1, colour);
+  backBuffer_.FillRect(0, 0, 1, height, colour);
+  backBuffer_.FillRect(width - 1, 0, 1, height, colour);
+}
+
+void TraceCtl::OnFocusChange() { Repaint(nullptr); }
 
 void TraceCtl::DrawVisibleLines(HDC dc, int clientHeight) {
   // Without a measured font there is no line geometry; the cleared buffer is shown.
@@ -127,7 +150,7 @@ void TraceCtl::OnSize(int width, int height) {
   Repaint(nullptr);
 }
 
-void TraceCtl::Scroll(int bar, int step, int code, HWND scrollBar) {
+void TraceCtl::Scroll(int bar, int step, int page, int code, HWND scrollBar) {
   const int p = GetScrollPos(window_, bar);
   int min = 0;
   int max = 0;
@@ -142,21 +165,15 @@ void TraceCtl::Scroll(int bar, int step, int code, HWND scrollBar) {
       position = p + step;
       break;
     case SB_PAGEUP:
-      position = p - 4 * step;
+      position = p - page;
       break;
     case SB_PAGEDOWN:
-      position = p + 4 * step;
+      position = p + page;
       break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-      SCROLLINFO info = {};
-      info.cbSize = sizeof(info);
-      info.fMask = SIF_TRACKPOS;
-      if (GetScrollInfo(scrollBar != nullptr ? scrollBar : window_, bar, &info)) {
-        position = info.nTrackPos;
-      }
+    case SB_THUMBTRACK:
+      position = TrackPosition(bar, scrollBar);
       break;
-    }
     case SB_TOP:
       position = min;
       break;
@@ -172,30 +189,34 @@ void TraceCtl::Scroll(int bar, int step, int code, HWND scrollBar) {
 }
 
 void TraceCtl::OnVScroll(int code, HWND scrollBar) {
-  Scroll(SB_VERT, lineHeight_, code, scrollBar);
+  // A page is as many whole lines as the window shows, at least one.
+  const int height = ClientHeight();
+  const int lines = lineHeight_ > 0 ? height / lineHeight_ : 0;
+  Scroll(SB_VERT, lineHeight_, (lines > 0 ? lines : 1) * lineHeight_, code, scrollBar);
+  // The user's scrolling decides whether the view follows the writing: it does
+  // once they are back at the end of the list, and stops when they leave it.
+  SCROLLINFO info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
+  if (GetScrollInfo(window_, SB_VERT, &info)) {
+    following_ = info.nPos + static_cast<int>(info.nPage) > info.nMax;
+  }
 }
 
 void TraceCtl::OnHScroll(int code, HWND scrollBar) {
-  Scroll(SB_HORZ, horizontalStep_, code, scrollBar);
+  Scroll(SB_HORZ, horizontalStep_, 4 * horizontalStep_, code, scrollBar);
 }
 
 void TraceCtl::OnKeyDown(WPARAM key) {
-  const bool control = GetAsyncKeyState(VK_CONTROL) != 0;
   struct Action {
     WPARAM key;
     bool vertical;
     int code;
   };
   const Action actions[] = {
-      {VK_UP, true, SB_LINEUP},
-      {VK_DOWN, true, SB_LINEDOWN},
-      {VK_PRIOR, true, SB_PAGEUP},
-      {VK_NEXT, true, SB_PAGEDOWN},
-      {VK_LEFT, false, SB_LINELEFT},
-      {VK_RIGHT, false, SB_LINERIGHT},
-      // Home and End work on the horizontal bar, with Ctrl on the vertical one.
-      {VK_HOME, control, control ? SB_TOP : SB_LEFT},
-      {VK_END, control, control ? SB_BOTTOM : SB_RIGHT},
+      {VK_UP, true, SB_LINEUP},      {VK_DOWN, true, SB_LINEDOWN},    {VK_PRIOR, true, SB_PAGEUP},
+      {VK_NEXT, true, SB_PAGEDOWN},  {VK_HOME, true, SB_TOP},         {VK_END, true, SB_BOTTOM},
+      {VK_LEFT, false, SB_LINELEFT}, {VK_RIGHT, false, SB_LINERIGHT},
   };
   for (const Action& action : actions) {
     if (action.key != key) continue;
@@ -210,9 +231,22 @@ void TraceCtl::OnKeyDown(WPARAM key) {
 
 void TraceCtl::OnMouseWheel(WPARAM wParam) {
   const int delta = static_cast<short>(HIWORD(wParam));
-  // 15 units of delta per pixel: one notch of 120 moves 8 pixels, up for a positive delta.
-  const int position = TrackPosition(SB_VERT) - delta / 15;
-  SetScrollPos(window_, SB_VERT, position, TRUE);
+  UINT linesPerNotch = 3;
+  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &linesPerNotch, 0);
+  if (linesPerNotch == 0) return;
+  if (linesPerNotch == WHEEL_PAGESCROLL) {
+    const int lines = lineHeight_ > 0 ? ClientHeight() / lineHeight_ : 0;
+    linesPerNotch = lines > 0 ? static_cast<UINT>(lines) : 1;
+  }
+  // Whole lines only; what a fine-grained wheel turns short of a line is kept
+  // for the next turn in the same direction. A positive delta (away from the
+  // user) moves up.
+  if ((wheelRemainder_ < 0) != (delta < 0)) wheelRemainder_ = 0;
+  wheelRemainder_ += delta * static_cast<int>(linesPerNotch);
+  const int lines = wheelRemainder_ / WHEEL_DELTA;
+  wheelRemainder_ -= lines * WHEEL_DELTA;
+  if (lines == 0) return;
+  SetScrollPos(window_, SB_VERT, GetScrollPos(window_, SB_VERT) - lines * lineHeight_, TRUE);
   OnVScroll(SB_THUMBTRACK, window_);
 }
 

@@ -12,18 +12,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/windows/bench_clock.h"
 #include "text/shared_string.h"
 #include "trace/trace_ctl.h"
 
 namespace {
-
-double Seconds() {
-  static LARGE_INTEGER frequency = {};
-  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 HWND CreateHost() {
   WNDCLASSEXA wc = {};

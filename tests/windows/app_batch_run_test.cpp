@@ -84,6 +84,7 @@ TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
   EXPECT_EQ(LastColour(4), 0xC80000u);
   EXPECT_TRUE(IsWindowEnabled(Item(1017)));
   EXPECT_TRUE(IsWindowEnabled(Item(1006)));
+  EXPECT_EQ(GetFocus(), Item(1017));  // the focus comes back to "Retag !"
 
   EXPECT_EQ(
       inspect::CommentEntriesOf(green),

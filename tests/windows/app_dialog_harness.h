@@ -6,11 +6,13 @@
 // after windows.h
 #include <shlobj.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/batch_run.h"
+#include "app/dialog_controls.h"
 #include "app/main_dialog.h"
 
 namespace app_test {
@@ -61,7 +63,7 @@ inline std::wstring TextOf(int id) {
 }
 
 // Sends a drop of these ANSI paths, built as the shell builds one.
-inline void Drop(const std::vector<std::string>& paths) {
+inline void Drop(const std::vector<std::string>& paths, HWND target = Dialog()) {
   size_t size = sizeof(DROPFILES) + 1;
   for (const std::string& path : paths) size += path.size() + 1;
   HGLOBAL memory = GlobalAlloc(GHND, size);
@@ -75,7 +77,13 @@ inline void Drop(const std::vector<std::string>& paths) {
   }
   *list = 0;
   GlobalUnlock(memory);
-  SendMessageW(Dialog(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  // A big drop is taken in slices between other messages.
+  MSG msg;
+  while (IsTakingDrop() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
 }
 
 // Pumps messages until the run has ended or the time is up; calls onTick after
@@ -96,6 +104,26 @@ inline bool PumpUntilIdle(OnTick onTick, DWORD limitMs = 30000) {
     if (tick) onTick();
   }
   return true;
+}
+
+// Presses the keys in order and releases them in reverse, through the system's
+// input queue, as a keyboard would.
+inline void Press(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto key = keys.end(); key != keys.begin();) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *--key;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 inline bool RunAll() {

@@ -58,7 +58,10 @@ TEST_F(DialogTest, StartUpWritesTheInstructionInBlueAndCentres) {
   ReleaseDC(nullptr, screen);
   EXPECT_NEAR((own.left + own.right) / 2, width / 2, 1);
   EXPECT_NEAR((own.top + own.bottom) / 2, height / 2, 1);
-  // The trace control lies over the placeholder.
+  // The trace control lies over the placeholder, above it in z-order, and the
+  // keyboard reaches it with Tab.
+  EXPECT_EQ(GetWindow(Trace.WindowHandle(), GW_HWNDNEXT), Item(1016));
+  EXPECT_NE(GetWindowLongW(Trace.WindowHandle(), GWL_STYLE) & WS_TABSTOP, 0);
   RECT placeholder;
   RECT trace;
   GetWindowRect(Item(1016), &placeholder);
@@ -183,6 +186,64 @@ TEST_F(DialogTest, CancelEndsTheModalDialogWithIdCancel) {
       DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(kMainDialog), nullptr, DialogProc, 0);
   EXPECT_EQ(result, IDCANCEL);
   Restart();  // the shared dialog is the program's dialog again
+}
+
+// The keys of a run of the modal dialog, pressed one step per tick of a thread
+// timer: Enter starts the run; between two files Tab and Enter must find a
+// control with the focus and change nothing, and the closing keys end the dialog.
+struct KeyScript {
+  std::vector<std::string> paths;
+  std::initializer_list<WORD> closing;
+  int step = 0;
+  bool focusAfterTab = false;  // on an enabled control
+  bool runGoesOnAfterEnter = false;
+};
+KeyScript* script = nullptr;
+
+void CALLBACK PlayKeys(HWND, UINT, UINT_PTR, DWORD) {
+  KeyScript& s = *script;
+  switch (s.step) {
+    case 0:
+      Drop(s.paths, DialogWindow);
+      SetForegroundWindow(DialogWindow);
+      Press({VK_RETURN});
+      break;
+    case 1:
+      if (CurrentRun.nextIndex < 1) return;  // until a file has been done
+      Press({VK_TAB});
+      break;
+    case 2:
+      s.focusAfterTab = GetFocus() != nullptr && IsWindowEnabled(GetFocus());
+      Press({VK_RETURN});
+      break;
+    case 3:
+      s.runGoesOnAfterEnter = IsBatchRunning() && CurrentRun.nextIndex >= 1;
+      Press(s.closing);
+      break;
+    default:
+      return;
+  }
+  ++s.step;
+}
+
+TEST_F(DialogTest, KeysWorkBetweenTwoFilesOfARun) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 30; ++i) paths.push_back(Touch("song" + std::to_string(i) + ".ogg"));
+  for (std::initializer_list<WORD> closing :
+       {std::initializer_list<WORD>{VK_ESCAPE}, std::initializer_list<WORD>{VK_MENU, VK_F4}}) {
+    KeyScript keys{paths, closing};
+    script = &keys;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 150, PlayKeys);
+    const INT_PTR result =
+        DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(kMainDialog), nullptr, DialogProc, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(result, IDCANCEL) << closing.size();
+    EXPECT_EQ(keys.step, 4);
+    EXPECT_TRUE(keys.focusAfterTab);
+    EXPECT_TRUE(keys.runGoesOnAfterEnter);
+    EXPECT_LT(CurrentRun.nextIndex, static_cast<int>(paths.size()));  // between two files
+  }
+  Restart();
 }
 
 }  // namespace

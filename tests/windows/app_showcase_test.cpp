@@ -1,6 +1,7 @@
 // A run of the real dialog held on screen for its picture: scripts/screenshot
-// starts this test under Xvfb, waits for the "ready" file, photographs the
-// screen and answers with the "taken" file. Skipped when no picture is wanted.
+// starts this test under Xvfb, waits for the "ready" file (which tells where the
+// window and "Retag !" are), photographs the screen and answers with the
+// "taken" file. Skipped when no picture is wanted.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -56,7 +57,15 @@ TEST(DialogShowcase, RunHeldOnScreenForItsPicture) {
   const fs::path ready = fs::path(handshake) / "ready";
   const fs::path taken = fs::path(handshake) / "taken";
   PumpFor(500);
-  std::ofstream(ready.string()) << "ready\n";
+  // Where the window and "Retag !" are on the screen, for the script to check
+  // that the picture holds them.
+  RECT window;
+  RECT button;
+  GetWindowRect(Dialog(), &window);
+  GetWindowRect(Item(kRetagButton), &button);
+  std::ofstream(ready.string()) << window.left << ' ' << window.top << ' ' << window.right << ' '
+                                << window.bottom << ' ' << button.left << ' ' << button.top << ' '
+                                << button.right << ' ' << button.bottom << '\n';
   for (int i = 0; i < 300 && !fs::exists(taken); ++i) PumpFor(100);
   EXPECT_TRUE(fs::exists(taken));
 }

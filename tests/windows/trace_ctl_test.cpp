@@ -62,18 +62,34 @@ TEST_F(TraceCtlTest, WidestLineNeverShrinksUntilClearResetsBothRanges) {
   EXPECT_EQ(Texts(), (Lines{{u"again"}}));
 }
 
-TEST_F(TraceCtlTest, AppendToLineAddsOneSegmentAndScrollsToTheEnd) {
+TEST_F(TraceCtlTest, AppendToLineAddsOneSegmentAndTheViewFollowsUntilTheUserScrollsAway) {
   control_.AppendToLine(0, "no line yet", 0);
   EXPECT_EQ(control_.LineCount(), 0);
   for (int i = 0; i < 40; ++i) control_.WriteLine("line", 0);
-  EXPECT_EQ(ScrollState(window_, SB_VERT).nPos, LastPosition(window_, SB_VERT));
-  SendMessageA(window_, WM_VSCROLL, SB_TOP, 0);
+  const int end = LastPosition(window_, SB_VERT);
+  EXPECT_EQ(ScrollState(window_, SB_VERT).nPos, end);
 
+  // Following: the line written comes into view, first at the top, then at the bottom.
   control_.AppendToLine(0, " OK\r\n", RGB(0, 128, 0));
   for (int index : {-1, 41, 1000}) control_.AppendToLine(index, "x", 0);
   EXPECT_EQ(Texts()[0], (std::vector<std::u16string>{u"line", u" OK\r\n"}));
   EXPECT_EQ(control_.LineCount(), 41);
-  EXPECT_GT(ScrollState(window_, SB_VERT).nPos, 0);
+  EXPECT_EQ(ScrollState(window_, SB_VERT).nPos, 0);
+  control_.AppendToLine(30, " OK", 0);
+  const SCROLLINFO shown = ScrollState(window_, SB_VERT);
+  EXPECT_EQ(shown.nPos + static_cast<int>(shown.nPage), 31 * control_.LineHeight());
+
+  // Scrolled away: neither appends nor writes move the view, until the user is
+  // back at the end of the list.
+  SendMessageA(window_, WM_KEYDOWN, VK_UP, 0);
+  const int read = ScrollState(window_, SB_VERT).nPos;
+  control_.AppendToLine(35, " OK", 0);
+  control_.WriteLine("more", 0);
+  EXPECT_FALSE(control_.Following());
+  EXPECT_EQ(ScrollState(window_, SB_VERT).nPos, read);
+  SendMessageA(window_, WM_KEYDOWN, VK_END, 0);
+  EXPECT_TRUE(control_.Following());
+  control_.WriteLine("last", 0);
   EXPECT_EQ(ScrollState(window_, SB_VERT).nPos, LastPosition(window_, SB_VERT));
 }
 

@@ -16,25 +16,29 @@ class TraceScroll : public trace_test::TraceFixture {
   void SetUp() override {
     TraceFixture::SetUp();
     control_.WriteLine(std::string(120, 'W').c_str(), 0);  // far wider than the window
-    for (int i = 0; i < 39; ++i) control_.WriteLine("line", 0);
+    for (int i = 0; i < 59; ++i) control_.WriteLine("line", 0);
     lh_ = control_.LineHeight();
     step_ = control_.HorizontalStep();
     ASSERT_GT(LastPosition(window_, SB_VERT), 20 * lh_);
     ASSERT_GT(LastPosition(window_, SB_HORZ), 20 * step_);
   }
   int Pos(int bar) { return GetScrollPos(window_, bar); }
-  // Both bars to 10 steps, then one message; the positions after it.
+  // Both bars to kAt and kAtH steps, then one message; the positions after it.
   std::pair<int, int> After(UINT message, WPARAM wParam, LPARAM lParam = 0) {
-    SetScrollPos(window_, SB_VERT, 10 * lh_, TRUE);
-    SetScrollPos(window_, SB_HORZ, 10 * step_, TRUE);
+    SetScrollPos(window_, SB_VERT, kAt * lh_, TRUE);
+    SetScrollPos(window_, SB_HORZ, kAtH * step_, TRUE);
     SendMessageA(window_, message, wParam, lParam);
     return {Pos(SB_VERT), Pos(SB_HORZ)};
   }
+  static constexpr int kAt = 20;  // lines: more than a page from either end
+  static constexpr int kAtH = 10;
   int lh_ = 0, step_ = 0;
 };
 
 TEST_F(TraceScroll, BarCodesAndKeysMoveByStepsPagesAndToTheEnds) {
-  const int v = 10 * lh_, h = 10 * step_;
+  const int v = kAt * lh_, h = kAtH * step_;
+  // A page is as many whole lines as the window shows.
+  const int page = trace_test::ScrollState(window_, SB_VERT).nPage / lh_ * lh_;
   const int vEnd = LastPosition(window_, SB_VERT), hEnd = LastPosition(window_, SB_HORZ);
   const struct {
     UINT message;
@@ -43,8 +47,8 @@ TEST_F(TraceScroll, BarCodesAndKeysMoveByStepsPagesAndToTheEnds) {
   } cases[] = {
       {WM_VSCROLL, SB_LINEUP, {v - lh_, h}},
       {WM_VSCROLL, SB_LINEDOWN, {v + lh_, h}},
-      {WM_VSCROLL, SB_PAGEUP, {v - 4 * lh_, h}},
-      {WM_VSCROLL, SB_PAGEDOWN, {v + 4 * lh_, h}},
+      {WM_VSCROLL, SB_PAGEUP, {v - page, h}},
+      {WM_VSCROLL, SB_PAGEDOWN, {v + page, h}},
       {WM_VSCROLL, SB_TOP, {0, h}},
       {WM_VSCROLL, SB_BOTTOM, {vEnd, h}},
       {WM_VSCROLL, SB_ENDSCROLL, {v, h}},
@@ -55,17 +59,15 @@ TEST_F(TraceScroll, BarCodesAndKeysMoveByStepsPagesAndToTheEnds) {
       {WM_HSCROLL, SB_RIGHT, {v, hEnd}},
       {WM_KEYDOWN, VK_UP, {v - lh_, h}},
       {WM_KEYDOWN, VK_DOWN, {v + lh_, h}},
-      {WM_KEYDOWN, VK_PRIOR, {v - 4 * lh_, h}},
-      {WM_KEYDOWN, VK_NEXT, {v + 4 * lh_, h}},
+      {WM_KEYDOWN, VK_PRIOR, {v - page, h}},
+      {WM_KEYDOWN, VK_NEXT, {v + page, h}},
       {WM_KEYDOWN, VK_LEFT, {v, h - step_}},
       {WM_KEYDOWN, VK_RIGHT, {v, h + step_}},
-      {WM_KEYDOWN, VK_HOME, {v, 0}},
-      {WM_KEYDOWN, VK_END, {v, hEnd}},
+      {WM_KEYDOWN, VK_HOME, {0, h}},
+      {WM_KEYDOWN, VK_END, {vEnd, h}},
       {WM_KEYDOWN, 'A', {v, h}},
   };
-  // Ctrl+Home and Ctrl+End are not covered: under Wine, SendInput reaches the
-  // thread's key state but not GetAsyncKeyState.
-  ASSERT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
+  ASSERT_GT(page, 4 * lh_);
   for (const auto& c : cases) {
     EXPECT_EQ(After(c.message, c.code), c.expected) << c.message << " " << c.code;
   }
@@ -83,10 +85,19 @@ TEST_F(TraceScroll, ThumbTakesTheTrackPositionOfTheGivenBarWindow) {
   DestroyWindow(source);
 }
 
-TEST_F(TraceScroll, WheelMovesOnePixelPerFifteenUnitsOfDelta) {
-  for (const auto& c : {std::pair<int, int>{120, -8}, {-120, 8}, {7, 0}, {-29, 1}, {240, -16}}) {
+TEST_F(TraceScroll, WheelMovesTheSystemsLinesPerNotch) {
+  UINT n = 0;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &n, 0));
+  ASSERT_GT(n, 0u);
+  const int notch = static_cast<int>(n);
+  // Lines moved, down positive. What falls short of a line waits for the next
+  // turn the same way; a turn the other way starts afresh.
+  const std::pair<int, int> cases[] = {{120, -notch}, {-120, notch},     {240, -2 * notch},
+                                       {7, 0},        {120 - 7, -notch}, {-29, 0}};
+  for (const auto& c : cases) {
     const WPARAM wParam = MAKEWPARAM(MK_CONTROL, static_cast<WORD>(c.first));
-    EXPECT_EQ(After(WM_MOUSEWHEEL, wParam), std::make_pair(10 * lh_ + c.second, 10 * step_))
+    EXPECT_EQ(After(WM_MOUSEWHEEL, wParam),
+              std::make_pair(kAt * lh_ + c.second * lh_, kAtH * step_))
         << c.first;
   }
 }
@@ -110,7 +121,7 @@ TEST_F(TraceScroll, ResizeKeepsThePositionUnlessTheBarClampsIt) {
 TEST_F(TraceScroll, RightClickNotifiesTheParentOnceAndChangesNothing) {
   const int lines = control_.LineCount();
   for (UINT message : {WM_RBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE}) {
-    EXPECT_EQ(After(message, 0, MAKELPARAM(20, 30)), std::make_pair(10 * lh_, 10 * step_));
+    EXPECT_EQ(After(message, 0, MAKELPARAM(20, 30)), std::make_pair(kAt * lh_, kAtH * step_));
   }
   ASSERT_EQ(trace_test::Notifications().size(), 1u);
   const auto& [wParam, header] = trace_test::Notifications()[0];
