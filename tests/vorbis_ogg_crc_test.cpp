@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "tests/support/ogg_fixtures.h"
+#include "tools/ogg_fixtures.h"
 #include "vorbis/ogg_crc.h"
 
 namespace {
