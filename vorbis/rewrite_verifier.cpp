@@ -17,14 +17,20 @@ class FirstStreamChecker {
     if (page.IsFirst() != (nextSequence_ == 0)) return false;
     if (page.IsContinued() != packetOpen_) return false;
     ++nextSequence_;
+    // Each run of segments up to a packet's end goes in as one piece.
+    size_t start = 0;
     size_t offset = 0;
     for (int i = 0; i < page.SegmentCount(); ++i) {
       const size_t size = static_cast<size_t>(page.Lacing(i));
-      AddBytes(page.body + offset, size);
       offset += size;
       packetOpen_ = size == 255;
-      if (!packetOpen_) EndPacket();
+      if (!packetOpen_) {
+        AddBytes(page.body + start, offset - start);
+        EndPacket();
+        start = offset;
+      }
     }
+    if (offset > start) AddBytes(page.body + start, offset - start);
     ended_ = page.IsLast();
     return true;
   }

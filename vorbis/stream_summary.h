@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "vorbis/ogg_crc.h"
@@ -14,16 +15,28 @@
 class PacketDigest {
  public:
   void AddBytes(const unsigned char* data, size_t size) {
-    bytesCrc_ = OggCrcUpdate(bytesCrc_, data, size);
+    // Small pieces are gathered first: the checksum pays a cost per call.
+    if (staged_ + size > sizeof staging_) FlushStaged();
+    if (size >= sizeof staging_ / 4) {
+      bytesCrc_ = OggCrcUpdate(bytesCrc_, data, size);
+    } else if (size > 0) {
+      std::memcpy(staging_ + staged_, data, size);
+      staged_ += size;
+    }
     bytes_ += size;
     packetBytes_ += size;
   }
   void EndPacket() {
-    unsigned char length[8];
-    for (int i = 0; i < 8; ++i) length[i] = static_cast<unsigned char>(packetBytes_ >> (8 * i));
-    lengthsCrc_ = OggCrcUpdate(lengthsCrc_, length, sizeof length);
+    // Lengths are gathered and checksummed a block at a time: one call per
+    // packet would cost more than the packet's bytes.
+    unsigned char* length = lengths_ + 4 * pending_;
+    for (int i = 0; i < 4; ++i) length[i] = static_cast<unsigned char>(packetBytes_ >> (8 * i));
     packetBytes_ = 0;
     ++count_;
+    if (++pending_ == kBatch) {
+      lengthsCrc_ = OggCrcUpdate(lengthsCrc_, lengths_, sizeof lengths_);
+      pending_ = 0;
+    }
   }
   void AddPacket(const unsigned char* data, size_t size) {
     AddBytes(data, size);
@@ -31,17 +44,29 @@ class PacketDigest {
   }
   uint64_t Count() const { return count_; }
   bool operator==(const PacketDigest& other) const {
-    return count_ == other.count_ && bytes_ == other.bytes_ && bytesCrc_ == other.bytesCrc_ &&
-           lengthsCrc_ == other.lengthsCrc_ && packetBytes_ == other.packetBytes_;
+    return count_ == other.count_ && bytes_ == other.bytes_ && BytesCrc() == other.BytesCrc() &&
+           LengthsCrc() == other.LengthsCrc() && packetBytes_ == other.packetBytes_;
   }
   bool operator!=(const PacketDigest& other) const { return !(*this == other); }
 
  private:
+  static constexpr size_t kBatch = 256;
+  uint32_t LengthsCrc() const { return OggCrcUpdate(lengthsCrc_, lengths_, 4 * pending_); }
+  uint32_t BytesCrc() const { return OggCrcUpdate(bytesCrc_, staging_, staged_); }
+  void FlushStaged() {
+    bytesCrc_ = OggCrcUpdate(bytesCrc_, staging_, staged_);
+    staged_ = 0;
+  }
+
   uint64_t count_ = 0;
   uint64_t bytes_ = 0;
   uint64_t packetBytes_ = 0;  // of the packet being fed
   uint32_t bytesCrc_ = 0;
   uint32_t lengthsCrc_ = 0;
+  size_t pending_ = 0;
+  unsigned char lengths_[4 * kBatch] = {};
+  size_t staged_ = 0;
+  unsigned char staging_[16 * 1024] = {};
 };
 
 struct StreamSummary {
