@@ -34,7 +34,7 @@ void StartRun() {
   CurrentRun.nextIndex = 0;
   CurrentRun.running = true;
   Trace.Clear();
-  for (int i = 0; i < FileList.Count(); ++i) Trace.WriteLine(FileList[i], kBlack);
+  for (int i = 0; i < FileList.Count(); ++i) Trace.WriteLineUtf8(FileList[i], kBlack);
   SetTimer(DialogWindow, kRunTimer, kFirstTickDelay, nullptr);
 }
 
