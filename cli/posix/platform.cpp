@@ -16,8 +16,6 @@ String PathFromArgument(const std::string& utf8) { return String(utf8.c_str()); 
 
 std::string DisplayPath(const String& path) { return std::string(path.CStr()); }
 
-FileNameEncoding PlatformFileNames() { return FileNameEncoding::Utf8; }
-
 bool IsFolder(const String& path) {
   struct stat info;
   return stat(path.CStr(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -39,4 +37,6 @@ bool UserWantsFrench() {
   return false;
 }
 
-void PrepareConsole() {}
+void WriteText(FILE* stream, const std::string& utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
