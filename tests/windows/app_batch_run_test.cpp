@@ -60,7 +60,7 @@ TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
   EXPECT_EQ(LastColour(1), 0x0096C8u);
   EXPECT_EQ(LastSegment(2), Wide(" ", m.FileIsReadOnly));
   EXPECT_EQ(LastColour(2), 0x0000C8u);
-  EXPECT_EQ(LastSegment(3), Wide(" ", m.CannotRenameInput));
+  EXPECT_EQ(LastSegment(3), Wide(" ", m.CannotOpenInput));  // gone before its turn
   EXPECT_EQ(LastColour(3), 0x0000C8u);
   EXPECT_EQ(LastSegment(4), Wide(m.AllDone));
   EXPECT_EQ(LastColour(4), 0xC80000u);
@@ -109,16 +109,18 @@ TEST_F(BatchRunTest, EmptyListShowsOnlyTheCompletionLine) {
   EXPECT_EQ(Segment(0, 0), Wide(CurrentMessages().AllDone));
 }
 
-TEST_F(BatchRunTest, BadDateFailsEveryFileAndLeavesItAtTheOldPath) {
+TEST_F(BatchRunTest, BadDateFailsEveryFileAndLeavesItAsItWas) {
   const std::string a = folder_.Put("a.ogg", fixtures::Basic());
   Click(1007);
   Type(1008, L"999");
   Drop({a});
   ASSERT_TRUE(RunAll());
   EXPECT_EQ(LastSegment(0), Wide(" ", CurrentMessages().BadDate));
-  EXPECT_TRUE(fs::exists(a + ".old"));
-  ASSERT_TRUE(RunAll());  // the file is no longer at its path
-  EXPECT_EQ(LastSegment(0), Wide(" ", CurrentMessages().CannotRenameInput));
+  // Refused before the move: the file stays where it was, untouched.
+  EXPECT_FALSE(fs::exists(a + ".old"));
+  EXPECT_EQ(fixtures::ReadFile(a), fixtures::Basic());
+  ASSERT_TRUE(RunAll());
+  EXPECT_EQ(LastSegment(0), Wide(" ", CurrentMessages().BadDate));
 }
 
 TEST_F(BatchRunTest, DropDuringARunIsRefused) {
