@@ -36,7 +36,7 @@ void StartRun() {
   {
     TraceCtl::BulkUpdate bulk(Trace);
     Trace.Clear();
-    for (int i = 0; i < FileList.Count(); ++i) Trace.WriteLine(FileList[i], kBlack);
+    for (int i = 0; i < FileList.Count(); ++i) Trace.WriteLineUtf8(FileList[i], kBlack);
   }
   // The results start at the top of the list.
   Trace.RevealLine(0);

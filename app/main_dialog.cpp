@@ -4,9 +4,11 @@
 #include "app/app_state.h"
 #include "app/batch_run.h"
 #include "app/dialog_controls.h"
+#include "engine/file_system.h"
 #include "engine/language.h"
 #include "engine/message_table.h"
 #include "engine/tag_choices.h"
+#include "text/encodings.h"
 #include "text/paths.h"
 #include "trace/gdi_holders.h"
 
@@ -44,9 +46,9 @@ const Caption kEnglishCaptions[] = {
 const char kEnglishInstruction[] = "Drop Ogg Vorbis files here";
 const char kFrenchInstruction[] = "D\xE9posez ici les fichiers Ogg Vorbis \xE0 retaguer";
 
-// Longest path a drop may deliver whole; a longer one is skipped, never cut,
-// since a cut path could name another file.
-constexpr UINT kMaxDroppedPath = MAX_PATH - 1;
+// What follows a dropped file that cannot be taken, in red (windows-1252).
+const char kEnglishNotTaken[] = " Skipped: cannot be read";
+const char kFrenchNotTaken[] = " Ignor\xE9 : illisible";
 
 void Untick(int box) { SendMessageW(ControlHandle(box), BM_SETCHECK, BST_UNCHECKED, 0); }
 
@@ -159,6 +161,30 @@ void OnInitDialog(HWND dialog) {
   CentreOnScreen(dialog);
 }
 
+namespace {
+
+// The dropped item's whole name, however long: its length is asked first.
+WideString DroppedName(HDROP drop, UINT index) {
+  WideString name;
+  const UINT length = DragQueryFileW(drop, index, nullptr, 0);
+  if (length == 0) return name;
+  name.SetLength(static_cast<int>(length));
+  const UINT got =
+      DragQueryFileW(drop, index, reinterpret_cast<WCHAR*>(name.GetBuffer()), length + 1);
+  name.SetLength(static_cast<int>(got < length ? got : length));
+  return name;
+}
+
+// True when the UTF-8 path names exactly that file again: a name that is not
+// valid UTF-16 (a lone surrogate) would come back as another name.
+bool NamesTheSameFile(const String& path, const WideString& name) {
+  WideString back;
+  Utf8ToWide(path.CStr(), back);
+  return back.Length() == name.Length() && back.Equals(name.CStr());
+}
+
+}  // namespace
+
 void OnDropFiles(HDROP drop) {
   if (IsBatchRunning()) {
     // The run goes on with the list it started with; the drop is refused, and
@@ -184,15 +210,22 @@ void TakeDroppedItems(DWORD limitMs) {
     TraceCtl::BulkUpdate bulk(Trace);
     while (pending.next < pending.count) {
       const UINT i = pending.next++;
-      if (DragQueryFileA(drop, i, nullptr, 0) > kMaxDroppedPath) continue;
-      char buffer[MAX_PATH] = {};
-      DragQueryFileA(drop, i, buffer, MAX_PATH);
-      const String path(buffer);
+      const WideString name = DroppedName(drop, i);
+      String path;
+      WideToUtf8(name, path);
       if (!GetExtension(path).Equals("ogg")) continue;
-      // Attributes that cannot be read count as a folder: every bit is set.
-      if ((GetFileAttributesA(path.CStr()) & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+      const FileKind kind = NamesTheSameFile(path, name) ? KindOfFile(path) : FileKind::kMissing;
+      if (kind == FileKind::kFolder) continue;
+      if (kind == FileKind::kMissing) {
+        // Listed with the reason, so that no dropped file vanishes without a word.
+        Trace.WriteWide(name, kBlack);
+        String reason(frenchUi ? kFrenchNotTaken : kEnglishNotTaken);
+        reason.Append('\n');
+        Trace.Write(reason, kRed);
+        continue;
+      }
       FileList.Append(path);
-      Trace.WriteLine(path, kBlack);
+      Trace.WriteLineUtf8(path, kBlack);
       if (limitMs != 0 && GetTickCount() - start >= limitMs) break;
     }
   }

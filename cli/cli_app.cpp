@@ -73,14 +73,14 @@ std::string Utf8FromWindows1252(const char* text) {
 class Printer {
  public:
   explicit Printer(const CliConsole& console) : console_(console) {}
-  void Text(const std::string& text) { std::fputs(text.c_str(), console_.out); }
+  void Text(const std::string& text) { WriteText(console_.out, text); }
   void Coloured(const char* colour, const std::string& text) {
-    if (console_.colour) std::fputs(colour, console_.out);
+    if (console_.colour) Text(colour);
     Text(text);
-    if (console_.colour) std::fputs(kReset, console_.out);
+    if (console_.colour) Text(kReset);
   }
   void EndLine() {
-    std::fputc('\n', console_.out);
+    Text("\n");
     std::fflush(console_.out);
   }
 
@@ -176,7 +176,7 @@ std::vector<String> SelectFiles(const std::vector<std::string>& words, const Cli
     const String path = PathFromArgument(word);
     const char* reason = SkipReason(path);
     if (reason != nullptr) {
-      std::fprintf(console.err, "mirale-cli: skipped %s: %s\n", word.c_str(), reason);
+      WriteText(console.err, "mirale-cli: skipped " + word + ": " + reason + "\n");
     } else {
       files.push_back(path);
     }
@@ -188,10 +188,9 @@ std::vector<String> SelectFiles(const std::vector<std::string>& words, const Cli
 
 int RunCli(const std::vector<std::string>& arguments, const CliConsole& console) {
   ParsedLine line;
-  line.choices = FixedTagChoices(console.fileNames);
   const std::string problem = ParseArguments(arguments, line);
   if (!problem.empty()) {
-    std::fprintf(console.err, "mirale-cli: %s\nTry 'mirale-cli --help'.\n", problem.c_str());
+    WriteText(console.err, "mirale-cli: " + problem + "\nTry 'mirale-cli --help'.\n");
     return 2;
   }
   if (line.help) {

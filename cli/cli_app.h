@@ -11,9 +11,8 @@
 struct CliConsole {
   FILE* out = stdout;
   FILE* err = stderr;
-  bool colour = false;  // ANSI colours on the result segments
-  bool french = false;  // the French message table
-  FileNameEncoding fileNames = FileNameEncoding::Utf8;
+  bool colour = false;   // ANSI colours on the result segments
+  bool french = false;   // the French message table
   unsigned workers = 1;  // files in work at once
 };
 

@@ -4,11 +4,9 @@
 #include "cli/platform.h"
 
 int main(int argc, char** argv) {
-  PrepareConsole();
   CliConsole console;
   console.colour = WantsColour();
   console.french = UserWantsFrench();
-  console.fileNames = PlatformFileNames();
   console.workers = DefaultWorkerCount();
   return RunCli(CommandLineArguments(argc, argv), console);
 }

@@ -12,14 +12,6 @@ namespace {
 const char kSeparator[] = " - ";
 const char kPrefixSkipSet[] = " -_";
 
-void Decode(const String& piece, FileNameEncoding encoding, WideString& target) {
-  if (encoding == FileNameEncoding::Utf8) {
-    Utf8ToWide(piece.CStr(), target);
-  } else {
-    DecodeToWide(piece, target);
-  }
-}
-
 int FindSeparator(const String& name) {
   const char* found = std::strstr(name.CStr(), kSeparator);
   return found == nullptr ? -1 : static_cast<int>(found - name.CStr());
@@ -27,7 +19,7 @@ int FindSeparator(const String& name) {
 
 }  // namespace
 
-FileNameTags ParseFileNameTags(const String& path, FileNameEncoding encoding) {
+FileNameTags ParseFileNameTags(const String& path) {
   FileNameTags tags;
   String folder;
   String name;
@@ -57,8 +49,8 @@ FileNameTags ParseFileNameTags(const String& path, FileNameEncoding encoding) {
   artist.TrimRight();
   title.TrimLeft();
   title.TrimRight();
-  Decode(artist, encoding, tags.artist);
-  Decode(title, encoding, tags.title);
+  Utf8ToWide(artist.CStr(), tags.artist);
+  Utf8ToWide(title.CStr(), tags.title);
   tags.separatorFound = true;
   return tags;
 }

@@ -3,7 +3,6 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/tag_choices.h"
 #include "text/shared_string.h"
 #include "text/wide_string.h"
 
@@ -15,6 +14,5 @@ struct FileNameTags {
 };
 
 // Parses the name part of path (the folder and the extension play no part).
-// Never fails. The two texts are decoded as the encoding says.
-FileNameTags ParseFileNameTags(const String& path,
-                               FileNameEncoding encoding = FileNameEncoding::Windows1252);
+// Never fails. Paths are UTF-8, so the two texts are decoded from UTF-8.
+FileNameTags ParseFileNameTags(const String& path);

@@ -160,7 +160,7 @@ class Retag {
       editor.ReplaceCommentHeader(*request_.commentHeader);
       return;
     }
-    const FileNameTags nameTags = ParseFileNameTags(request_.path, choices_.FileNames());
+    const FileNameTags nameTags = ParseFileNameTags(request_.path);
     if (!nameTags.separatorFound &&
         (choices_.IsTicked(kArtistFromNameBox) || choices_.IsTicked(kTitleFromNameBox))) {
       Warn(messages_.SeparatorNotFound);

@@ -32,7 +32,7 @@ void FixedTagChoices::SetField(ChoiceId field, const WideString& text) {
 }
 
 FixedTagChoices FixedTagChoices::Detached() const {
-  FixedTagChoices copy(names_);
+  FixedTagChoices copy;
   for (int slot = 0; slot < kSlots; ++slot) {
     copy.ticked_[slot] = ticked_[slot];
     // Built from the characters, so each gets a buffer of its own.

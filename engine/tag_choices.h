@@ -24,11 +24,6 @@ enum ChoiceId : int {
   kTrackFromNameBox = 1022,
 };
 
-// How the artist and title cut out of a file name become UTF-16: through
-// windows-1252 (names as the Windows shell hands them over in the ANSI code
-// page) or as UTF-8 (POSIX file names).
-enum class FileNameEncoding { Windows1252, Utf8 };
-
 class TagChoices {
  public:
   virtual ~TagChoices() = default;
@@ -37,14 +32,11 @@ class TagChoices {
   virtual String FieldText(ChoiceId field) const = 0;
   // The field's text as UTF-16 (every other field).
   virtual WideString FieldTextWide(ChoiceId field) const = 0;
-  virtual FileNameEncoding FileNames() const { return FileNameEncoding::Windows1252; }
 };
 
 // Choices held as plain values: for the command line and the tests.
 class FixedTagChoices : public TagChoices {
  public:
-  explicit FixedTagChoices(FileNameEncoding names = FileNameEncoding::Windows1252)
-      : names_(names) {}
   void Tick(ChoiceId box, bool ticked = true);
   // Sets a field's text; the 8-bit form is derived from the UTF-16 one through
   // windows-1252 where a unit has no byte, as '?'.
@@ -58,7 +50,6 @@ class FixedTagChoices : public TagChoices {
   bool IsTicked(ChoiceId box) const override;
   String FieldText(ChoiceId field) const override;
   WideString FieldTextWide(ChoiceId field) const override;
-  FileNameEncoding FileNames() const override { return names_; }
 
  private:
   static int Slot(ChoiceId id);
@@ -66,5 +57,4 @@ class FixedTagChoices : public TagChoices {
   bool ticked_[kSlots] = {};
   String text8_[kSlots];
   WideString text_[kSlots];
-  FileNameEncoding names_;
 };

@@ -51,6 +51,20 @@ TEST(TextEncodings, Utf8ToWideRoundTripsAndReplacesMalformedInput) {
       {"\xC0\xAF", u"\uFFFD\uFFFD"},  // overlong lead
       {"\xED\xA0\x80", u"\uFFFD"},    // encoded surrogate
       {"a\xFFz", u"a\uFFFDz"},
+      {"\xE0\x80\xAF", u"\uFFFD"},      // overlong 3-byte '/'
+      {"\xF0\x80\x80\xAF", u"\uFFFD"},  // overlong 4-byte '/'
+      {"\xF0\x8F\xBF\xBF", u"\uFFFD"},  // overlong 4-byte U+FFFF
+      {"\xF4\x90\x80\x80", u"\uFFFD"},  // U+110000, above the last code point
+      {"\xED\x9F\xBF", u"\uD7FF"},      // just below the surrogates
+      {"\xEE\x80\x80", u"\uE000"},      // just above them
+      {"\x7F", u"\x7F"},                // the last of each length
+      {"\xDF\xBF", u"\u07FF"},
+      {"\xEF\xBF\xBF", u"\uFFFF"},
+      {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+      {"\x80", u"\uFFFD"},  // lone continuation bytes
+      {"a\xBF\x62", u"a\uFFFDb"},
+      {"\xE2\x82\x61", u"\uFFFDa"},  // truncated, then ASCII (a, z)
+      {"\xF0\x9F\x8E\x7A", u"\uFFFDz"},
   };
   for (const Case& c : cases) {
     WideString wide;

@@ -1,5 +1,5 @@
-// Path handling on plain 8-bit String paths: the extension test of the drop
-// handler, the folder/name split and extension cut of the file-name parser, and
+// Path handling on UTF-8 String paths (on both platforms): the extension test
+// of the drop handler, the folder/name split and extension cut of the file-name parser, and
 // the rename and removal around the in-place rewrite (the ".old" backup).
 #pragma once
 #include "text/shared_string.h"

@@ -203,6 +203,14 @@ void TraceCtl::WriteLine(const String& text, COLORREF colour) {
   Write(withBreak, colour);
 }
 
+void TraceCtl::WriteLineUtf8(const String& text, COLORREF colour) {
+  String withBreak(text);
+  withBreak.Append('\n');
+  WideString wide;
+  Utf8ToWide(withBreak.CStr(), wide);
+  WriteWide(wide, colour);
+}
+
 void TraceCtl::WriteWide(const WideString& text, COLORREF colour) {
   GrowableArray<WideString> pieces;
   SplitLines(text, pieces);

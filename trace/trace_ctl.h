@@ -38,6 +38,9 @@ class TraceCtl {
   void Write(const String& text, COLORREF colour);
   // As Write, followed by a line break.
   void WriteLine(const String& text, COLORREF colour);
+  // As WriteLine for UTF-8 text (file names): every character, including those
+  // outside the Basic Multilingual Plane, as the name has it.
+  void WriteLineUtf8(const String& text, COLORREF colour);
   // The core of both writes: appends UTF-16 text, splitting it at CR LF, CR and LF.
   void WriteWide(const WideString& text, COLORREF colour);
   // Appends the whole text as one segment to line index, line breaks included;

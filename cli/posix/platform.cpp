@@ -15,7 +15,6 @@ String PathFromArgument(const std::string& utf8) { return String(utf8.c_str()); 
 
 std::string DisplayPath(const String& path) { return std::string(path.CStr()); }
 
-FileNameEncoding PlatformFileNames() { return FileNameEncoding::Utf8; }
 
 bool WantsColour() { return isatty(STDOUT_FILENO) && std::getenv("NO_COLOR") == nullptr; }
 
@@ -28,4 +27,6 @@ bool UserWantsFrench() {
   return false;
 }
 
-void PrepareConsole() {}
+void WriteText(FILE* stream, const std::string& utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}

@@ -1,19 +1,35 @@
-// Windows answers for file_system.h.
+// Windows answers for file_system.h: UTF-8 paths become UTF-16 at each call,
+// so any name on disk can be reached and none is best-fit mapped to another.
 #include "engine/file_system.h"
 
 #include <windows.h>
 // after windows.h
 #include <io.h>
 
-FILE* OpenFile(const String& path, const char* mode) { return std::fopen(path.CStr(), mode); }
+#include <cstring>
+#include <string>
+
+#include "text/windows/wide_path.h"
+
+namespace {
+
+DWORD AttributesOf(const String& path) { return GetFileAttributesW(WidePath(path.CStr()).c_str()); }
+
+}  // namespace
+
+FILE* OpenFile(const String& path, const char* mode) {
+  // The modes are ASCII ("rb", "wb", "r+b").
+  const std::wstring wideMode(mode, mode + std::strlen(mode));
+  return _wfopen(WidePath(path.CStr()).c_str(), wideMode.c_str());
+}
 
 bool IsReadOnlyFile(const String& path) {
-  const DWORD attributes = GetFileAttributesA(path.CStr());
+  const DWORD attributes = AttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 FileKind KindOfFile(const String& path) {
-  const DWORD attributes = GetFileAttributesA(path.CStr());
+  const DWORD attributes = AttributesOf(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kMissing;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kFolder;
   if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return FileKind::kOther;
@@ -21,8 +37,9 @@ FileKind KindOfFile(const String& path) {
 }
 
 bool GetFileIdentity(const String& path, FileIdentity& identity) {
-  HANDLE file = CreateFileA(path.CStr(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file = CreateFileW(WidePath(path.CStr()).c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   const bool ok = GetFileInformationByHandle(file, &info) != 0;

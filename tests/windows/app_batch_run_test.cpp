@@ -78,7 +78,7 @@ TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
   EXPECT_EQ(LastColour(1), 0x0096C8u);
   EXPECT_EQ(LastSegment(2), Wide(" ", m.FileIsReadOnly));
   EXPECT_EQ(LastColour(2), 0x0000C8u);
-  EXPECT_EQ(LastSegment(3), Wide(" ", m.CannotOpenInput));
+  EXPECT_EQ(LastSegment(3), Wide(" ", m.CannotOpenInput));  // gone before its turn
   EXPECT_EQ(LastColour(3), 0x0000C8u);
   EXPECT_EQ(LastSegment(4), Wide(m.AllDone));
   EXPECT_EQ(LastColour(4), 0xC80000u);
