@@ -90,7 +90,8 @@ class Retag {
         choices_(*request.choices),
         messages_(CurrentMessages()),
         outcome_(outcome),
-        oldPath_(Concat(request.path, ".old")) {}
+        path_(FollowLinks(request.path)),
+        oldPath_(Concat(path_, ".old")) {}
 
   void Run() {
     if (!Validate()) return;
@@ -116,7 +117,7 @@ class Retag {
     if (choices_.IsTicked(kDateBox) && !NormalisedDate(choices_.FieldText(kDateField), date_)) {
       return Fail(messages_.BadDate);
     }
-    FileHolder file(OpenFile(request_.path, "rb"));
+    FileHolder file(OpenFile(path_, "rb"));
     if (file.Get() == nullptr) return Fail(messages_.CannotOpenInput);
     CountedInput input = Input(file.Get());
     TagEditor editor;
@@ -136,7 +137,7 @@ class Retag {
 
   // The file moves to its ".old" path, never replacing anything there.
   bool Move() {
-    if (!RenameFile(request_.path.CStr(), oldPath_.CStr())) {
+    if (!RenameFile(path_.CStr(), oldPath_.CStr())) {
       return Fail(messages_.CannotRenameInput);
     }
     return true;
@@ -188,7 +189,7 @@ class Retag {
   // The new file under the file's own name. A failed read, write or close (a
   // full disk shows up there) removes the incomplete output; ".old" stays.
   bool Write() {
-    FileHolder output(OpenFile(request_.path, "wb"));
+    FileHolder output(OpenFile(path_, "wb"));
     if (output.Get() == nullptr) return Fail(messages_.CannotOpenOutput);
     output.UseLargeBuffer();
     KeepFileOwnership(oldFile_.Get(), output.Get());
@@ -206,7 +207,7 @@ class Retag {
 
   // The new file read back and checked against the input, then put on the disk.
   bool Verify() {
-    FileHolder output(OpenFile(request_.path, "r+b"));
+    FileHolder output(OpenFile(path_, "r+b"));
     if (output.Get() == nullptr) return Discard(messages_.VerifyFailed);
     output.UseLargeBuffer();
     if (!VerifyRewrite(output.Get(), ReadFromFile, editor_.Summary())) {
@@ -225,7 +226,7 @@ class Retag {
   void Commit() {
     Report(editor_);
     if (request_.deferCommit) {
-      outcome_.newPath = request_.path;
+      outcome_.newPath = path_;
       outcome_.pendingOldPath = oldPath_;
     } else if (!RemoveFile(oldPath_.CStr())) {
       Warn(messages_.CannotDeleteOldFile);
@@ -238,7 +239,7 @@ class Retag {
 
   // Removes the new file; the ".old" copy is then the only one, kept.
   bool Discard(const char* message) {
-    RemoveFile(request_.path.CStr());
+    RemoveFile(path_.CStr());
     return Fail(message);
   }
 
@@ -265,6 +266,9 @@ class Retag {
   const TagChoices& choices_;
   const MessageTable& messages_;
   RetagOutcome& outcome_;
+  // The file itself: a link is followed, so that the file is rewritten where
+  // it lies and the link stays a link. Its name tags come from the listed name.
+  const String path_;
   const String oldPath_;
   WideString date_;
   FileHolder oldFile_;
@@ -346,10 +350,7 @@ RetagOutcome RetagListedFile(const RetagRequest& request) {
     outcome.message.Assign(CurrentMessages().CannotOpenInput);
     return outcome;
   }
-  // A link is followed: the file it names is rewritten where it lies.
-  RetagRequest followed = request;
-  followed.path = FollowLinks(request.path);
-  return RetagFile(followed);
+  return RetagFile(request);
 }
 
 bool RetagFile(const String& path, String& message, int position, const TagChoices& choices,
