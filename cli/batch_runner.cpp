@@ -14,13 +14,17 @@
 
 namespace {
 
-RetagOutcome RetagOne(const String& path, int position, const TagChoices& choices) {
+RetagOutcome RetagOne(const std::vector<String>& files, size_t index, const TagChoices& choices,
+                      const BatchSettings& settings) {
   RetagRequest request;
   // A text of its own: buffers count their references without locks, and the
   // list's paths are shared with the printing thread.
-  request.path = String(path.CStr());
-  request.position = position;
+  request.path = String(files[index].CStr());
+  request.position = static_cast<int>(index) + 1;
   request.choices = &choices;
+  request.dryRun = settings.dryRun;
+  if (settings.commentHeaders != nullptr)
+    request.commentHeader = &(*settings.commentHeaders)[index];
   return RetagListedFile(request);
 }
 
@@ -43,12 +47,13 @@ unsigned DefaultWorkerCount() {
   return std::min(4u, std::max(1u, cores));
 }
 
-void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices, unsigned workers,
-                const OutcomeSink& report) {
+void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices,
+                const BatchSettings& settings, const OutcomeSink& report) {
+  unsigned workers = settings.workers;
   if (workers > files.size()) workers = static_cast<unsigned>(files.size());
   if (workers <= 1 || NamesAFileTwice(files)) {
     for (size_t i = 0; i < files.size(); ++i) {
-      report(i, RetagOne(files[i], static_cast<int>(i) + 1, choices));
+      report(i, RetagOne(files, i, choices, settings));
     }
     return;
   }
@@ -65,7 +70,7 @@ void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices
   for (unsigned w = 0; w < workers; ++w) {
     threads.emplace_back([&, w] {
       for (size_t i = next++; i < files.size(); i = next++) {
-        RetagOutcome outcome = RetagOne(files[i], static_cast<int>(i) + 1, ownChoices[w]);
+        RetagOutcome outcome = RetagOne(files, i, ownChoices[w], settings);
         std::lock_guard<std::mutex> guard(lock);
         outcomes[i] = std::move(outcome);
         finished[i] = true;

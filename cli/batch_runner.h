@@ -13,10 +13,18 @@
 // Called on the calling thread, for index 0, 1, 2... in that order.
 using OutcomeSink = std::function<void(size_t index, const RetagOutcome& outcome)>;
 
+struct BatchSettings {
+  unsigned workers = 1;  // files in work at once
+  bool dryRun = false;   // checks and edits only: nothing on disk changes
+  // When set, one comment header packet per file, written back as it is
+  // instead of the tag choices (taking a run back).
+  const std::vector<std::string>* commentHeaders = nullptr;
+};
+
 // workers 1 processes the files one after the other on the calling thread. A
 // list that names a file twice is always processed in order, one at a time.
-void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices, unsigned workers,
-                const OutcomeSink& report);
+void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices,
+                const BatchSettings& settings, const OutcomeSink& report);
 
 // The number of cores, at least 1 and at most 4.
 unsigned DefaultWorkerCount();

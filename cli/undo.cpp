@@ -1,0 +1,96 @@
+// Taking the last run back (see undo.h). The journal goes once the run is
+// undone, so that the next --undo takes the run before; files that failed to
+// go back stay in a journal of their own, to be tried again.
+#include "cli/undo.h"
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "cli/batch_runner.h"
+#include "cli/journal.h"
+#include "cli/platform.h"
+#include "cli/result_lines.h"
+#include "cli/tag_listing.h"
+#include "text/paths.h"
+
+namespace {
+
+std::string LocalTime(int64_t seconds) {
+  const std::time_t time = static_cast<std::time_t>(seconds);
+  const std::tm* local = std::localtime(&time);
+  char text[32] = "?";
+  if (local != nullptr) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);
+  return text;
+}
+
+// Why a file of the journal is not taken back, or null.
+const char* SkipReason(const JournalEntry& entry) {
+  FileStamp now;
+  if (!GetFileStamp(entry.path, now)) return "no such file";
+  if (now != entry.stamp) return "changed since that run";
+  return nullptr;
+}
+
+}  // namespace
+
+int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
+  const String folder = StateFolder();
+  Journal journal;
+  std::string reason;
+  if (!ReadNewestJournal(folder, journal, reason)) {
+    if (reason.empty()) reason = "no run to undo";
+    std::fprintf(console.err, "mirale-cli: %s (%s)\n", reason.c_str(), DisplayPath(folder).c_str());
+    return 1;
+  }
+  if (!quiet) {
+    std::fprintf(console.out, "Undoing the run of %s (%lu files)\n",
+                 LocalTime(journal.runTime).c_str(),
+                 static_cast<unsigned long>(journal.entries.size()));
+  }
+
+  std::vector<const JournalEntry*> taken;
+  std::vector<String> files;
+  std::vector<std::string> headers;
+  for (const JournalEntry& entry : journal.entries) {
+    const char* skip = SkipReason(entry);
+    if (skip != nullptr) {
+      std::fprintf(console.err, "mirale-cli: skipped %s: %s\n", DisplayPath(entry.path).c_str(),
+                   skip);
+      continue;
+    }
+    taken.push_back(&entry);
+    files.push_back(entry.path);
+    headers.push_back(entry.commentHeader);
+  }
+
+  ResultLines lines(console, quiet, files);
+  std::vector<const JournalEntry*> failed;
+  BatchSettings settings;
+  settings.workers = console.workers;
+  settings.dryRun = dryRun;
+  settings.commentHeaders = &headers;
+  RetagFiles(files, FixedTagChoices(console.fileNames), settings,
+             [&](size_t i, const RetagOutcome& outcome) {
+               FileTags restored;
+               ParseCommentHeader(headers[i], restored);
+               lines.Line(i, outcome, dryRun ? &restored.comments : nullptr);
+               if (outcome.kind == OutcomeKind::kFailure) failed.push_back(taken[i]);
+             });
+  lines.Done();
+  if (!dryRun) {
+    bool kept = true;
+    if (!failed.empty()) {
+      JournalWriter rest;
+      kept = rest.Create(folder, journal.runTime);
+      for (const JournalEntry* entry : failed) kept = rest.Add(*entry) && kept;
+      kept = rest.Finish() && kept;
+      if (!kept) {
+        std::fprintf(console.err, "mirale-cli: the journal stays as it was: %s\n",
+                     DisplayPath(journal.path).c_str());
+      }
+    }
+    if (kept) RemoveFile(journal.path.CStr());
+  }
+  return files.size() != journal.entries.size() || lines.AnyFailed() ? 1 : 0;
+}
