@@ -208,6 +208,8 @@ int Retag(const ParsedLine& line, const std::vector<String>& files, const CliCon
                  DisplayPath(StateFolder()).c_str());
     return 1;
   }
+  std::vector<FileStamp> before(files.size());
+  for (size_t i = 0; recorded && i < files.size(); ++i) GetFileStamp(files[i], before[i]);
   ResultLines lines(console, line.quiet, files);
   BatchSettings settings;
   settings.workers = console.workers;
@@ -218,6 +220,7 @@ int Retag(const ParsedLine& line, const std::vector<String>& files, const CliCon
       JournalEntry entry;
       entry.path = AbsolutePath(files[i]);
       GetFileStamp(files[i], entry.stamp);
+      entry.oldStamp = before[i];
       entry.commentHeader = outcome.oldCommentHeader;
       journal.Add(entry);
     }

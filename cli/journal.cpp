@@ -1,7 +1,9 @@
 // Journals of runs (see journal.h). The format: the magic line, the run time,
 // then one record per file, integers little-endian:
-//   u32 path length, path, i64 size, i64 modified, u32 header length, header.
-// A record cut short (a run that stopped) ends the journal.
+//   u32 path length, path, i64 size, i64 modified, i64 old size, i64 old
+//   modified, u32 header length, header.
+// A record cut short (a run that stopped) ends the journal. A later record for
+// the same path changes only its stamp.
 #include "cli/journal.h"
 
 #include <algorithm>
@@ -79,6 +81,32 @@ std::vector<uint64_t> RunNumbers(const String& folder) {
   return numbers;
 }
 
+std::string Record(const JournalEntry& entry) {
+  std::string record;
+  PutNumber(record, static_cast<uint64_t>(entry.path.Length()), 4);
+  record.append(entry.path.CStr(), static_cast<size_t>(entry.path.Length()));
+  for (const FileStamp* stamp : {&entry.stamp, &entry.oldStamp}) {
+    PutNumber(record, static_cast<uint64_t>(stamp->size), 8);
+    PutNumber(record, static_cast<uint64_t>(stamp->modified), 8);
+  }
+  PutNumber(record, entry.commentHeader.size(), 4);
+  return record + entry.commentHeader;
+}
+
+bool ReadRecord(const std::string& in, size_t& at, JournalEntry& entry) {
+  std::string path;
+  if (!GetBytes(in, at, path)) return false;
+  entry.path.Assign(path.c_str());
+  for (FileStamp* stamp : {&entry.stamp, &entry.oldStamp}) {
+    uint64_t size;
+    uint64_t modified;
+    if (!GetNumber(in, at, 8, size) || !GetNumber(in, at, 8, modified)) return false;
+    stamp->size = static_cast<int64_t>(size);
+    stamp->modified = static_cast<int64_t>(modified);
+  }
+  return GetBytes(in, at, entry.commentHeader);
+}
+
 bool ReadWhole(const String& path, std::string& bytes) {
   FILE* file = OpenFile(path, "rb");
   if (file == nullptr) return false;
@@ -118,13 +146,7 @@ bool JournalWriter::Create(const String& folder, int64_t runTime) {
 
 bool JournalWriter::Add(const JournalEntry& entry) {
   if (file_ == nullptr) return false;
-  std::string record;
-  PutNumber(record, static_cast<uint64_t>(entry.path.Length()), 4);
-  record.append(entry.path.CStr(), static_cast<size_t>(entry.path.Length()));
-  PutNumber(record, static_cast<uint64_t>(entry.stamp.size), 8);
-  PutNumber(record, static_cast<uint64_t>(entry.stamp.modified), 8);
-  PutNumber(record, entry.commentHeader.size(), 4);
-  record += entry.commentHeader;
+  const std::string record = Record(entry);
   if (std::fwrite(record.data(), 1, record.size(), file_.get()) != record.size() ||
       std::fflush(file_.get()) != 0) {
     failed_ = true;
@@ -141,40 +163,47 @@ bool JournalWriter::Finish() {
   return ok;
 }
 
-bool ReadNewestJournal(const String& folder, Journal& journal, std::string& reason) {
-  const std::vector<uint64_t> numbers = RunNumbers(folder);
+bool ReadNewestJournal(const String& folder, Journal& journal, std::string& reason,
+                       uint64_t before) {
+  std::vector<uint64_t> numbers = RunNumbers(folder);
+  if (before != 0)
+    numbers.erase(std::lower_bound(numbers.begin(), numbers.end(), before), numbers.end());
   if (numbers.empty()) return false;
-  journal.path = JournalPath(folder, numbers.back());
+  journal.number = numbers.back();
+  journal.path = JournalPath(folder, journal.number);
   std::string bytes;
   size_t at = kMagicLength;
   uint64_t time;
   if (!ReadWhole(journal.path, bytes) || bytes.compare(0, kMagicLength, kMagic) != 0 ||
       !GetNumber(bytes, at, 8, time)) {
-    reason = "cannot read the journal";
+    reason = "cannot read the journal " + std::string(journal.path.CStr());
     return false;
   }
   journal.runTime = static_cast<int64_t>(time);
   std::map<std::string, size_t> seen;
-  for (;;) {
-    JournalEntry entry;
-    std::string path;
-    uint64_t size;
-    uint64_t modified;
-    if (!GetBytes(bytes, at, path) || !GetNumber(bytes, at, 8, size) ||
-        !GetNumber(bytes, at, 8, modified) || !GetBytes(bytes, at, entry.commentHeader)) {
-      break;
-    }
-    entry.path.Assign(path.c_str());
-    entry.stamp.size = static_cast<int64_t>(size);
-    entry.stamp.modified = static_cast<int64_t>(modified);
+  JournalEntry entry;
+  while (ReadRecord(bytes, at, entry)) {
     // A file retagged twice in one run goes back to what it had before the first time.
-    const auto found = seen.find(path);
-    if (found != seen.end()) {
-      journal.entries[found->second].stamp = entry.stamp;
-    } else {
-      seen[path] = journal.entries.size();
+    const auto found = seen.emplace(entry.path.CStr(), journal.entries.size());
+    if (found.second) {
       journal.entries.push_back(entry);
+    } else {
+      journal.entries[found.first->second].stamp = entry.stamp;
     }
   }
   return true;
+}
+
+bool RestampJournal(const Journal& journal, const std::vector<JournalEntry>& stamps) {
+  FILE* file = OpenFile(journal.path, "ab");
+  if (file == nullptr) return false;
+  bool ok = true;
+  for (const JournalEntry& stamp : stamps) {
+    JournalEntry record;
+    record.path = stamp.path;
+    record.stamp = stamp.stamp;
+    const std::string bytes = Record(record);
+    ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && ok;
+  }
+  return std::fclose(file) == 0 && ok;
 }

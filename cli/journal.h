@@ -14,11 +14,13 @@
 struct JournalEntry {
   String path;                // absolute
   FileStamp stamp;            // of the file as the run left it
+  FileStamp oldStamp;         // of the file before the run
   std::string commentHeader;  // the whole packet the file had before, raw bytes
 };
 
 struct Journal {
   String path;          // of the journal itself
+  uint64_t number = 0;  // of the run, counting up
   int64_t runTime = 0;  // seconds since 1970
   std::vector<JournalEntry> entries;
 };
@@ -52,7 +54,13 @@ class JournalWriter {
   bool failed_ = false;
 };
 
-// The newest journal in folder. False when there is none, or (with a reason)
-// when it cannot be read. Entries for one path are merged: the first run's old
-// header with the last stamp.
-bool ReadNewestJournal(const String& folder, Journal& journal, std::string& reason);
+// The newest journal in folder, or with before set the newest of the runs before
+// that number. False when there is none, or (with a reason) when it cannot be
+// read. Entries for one path are merged: the first old header and old stamp,
+// the last stamp.
+bool ReadNewestJournal(const String& folder, Journal& journal, std::string& reason,
+                       uint64_t before = 0);
+
+// Gives files of the journal new stamps: a file put back by the undo of a later
+// run is the file this run left, and this run can still be taken back.
+bool RestampJournal(const Journal& journal, const std::vector<JournalEntry>& stamps);

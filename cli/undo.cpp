@@ -3,6 +3,7 @@
 // go back stay in a journal of their own, to be tried again.
 #include "cli/undo.h"
 
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -30,6 +31,26 @@ const char* SkipReason(const JournalEntry& entry) {
   if (!GetFileStamp(entry.path, now)) return "no such file";
   if (now != entry.stamp) return "changed since that run";
   return nullptr;
+}
+
+// The files put back are as the run before left them, when nothing wrote them
+// between the two runs: that run's journal gets their new stamps, so that it
+// can be taken back in turn.
+void HandOverStamps(const String& folder, uint64_t number, std::vector<JournalEntry>& restored) {
+  Journal before;
+  std::string reason;
+  if (restored.empty() || !ReadNewestJournal(folder, before, reason, number)) return;
+  std::vector<JournalEntry> stamps;
+  for (JournalEntry& entry : restored) {
+    for (const JournalEntry& earlier : before.entries) {
+      if (earlier.stamp == entry.oldStamp &&
+          std::strcmp(earlier.path.CStr(), entry.path.CStr()) == 0 &&
+          GetFileStamp(entry.path, entry.stamp)) {
+        stamps.push_back(entry);
+      }
+    }
+  }
+  RestampJournal(before, stamps);
 }
 
 }  // namespace
@@ -66,19 +87,25 @@ int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
 
   ResultLines lines(console, quiet, files);
   std::vector<const JournalEntry*> failed;
+  std::vector<JournalEntry> restored;
   BatchSettings settings;
   settings.workers = console.workers;
   settings.dryRun = dryRun;
   settings.commentHeaders = &headers;
   RetagFiles(files, FixedTagChoices(console.fileNames), settings,
              [&](size_t i, const RetagOutcome& outcome) {
-               FileTags restored;
-               ParseCommentHeader(headers[i], restored);
-               lines.Line(i, outcome, dryRun ? &restored.comments : nullptr);
-               if (outcome.kind == OutcomeKind::kFailure) failed.push_back(taken[i]);
+               FileTags tags;
+               ParseCommentHeader(headers[i], tags);
+               lines.Line(i, outcome, dryRun ? &tags.comments : nullptr);
+               if (outcome.kind == OutcomeKind::kFailure) {
+                 failed.push_back(taken[i]);
+               } else {
+                 restored.push_back(*taken[i]);
+               }
              });
   lines.Done();
   if (!dryRun) {
+    HandOverStamps(folder, journal.number, restored);
     bool kept = true;
     if (!failed.empty()) {
       JournalWriter rest;
