@@ -9,6 +9,8 @@ cli=$build/cli/mirale-cli
 fixtures=$build/tests/mirale-fixtures
 work=$(mktemp -d "${TMPDIR:-/tmp}/mirale-cli-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# The runs' journals stay with the benchmark's files.
+export XDG_STATE_HOME=$work/state
 
 # Ten distinct streams, each copied under many names.
 mkdir -p "$work/seed" "$work/src"

@@ -127,7 +127,10 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(Cli({"--version"}).out, "mirale-cli 1.4\n");
   const CliRun help = Cli({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--track-from-order"), std::string::npos);
+  for (const char* option : {"--track-from-order", "--recursive", "--dry-run", "--show", "--json",
+                             "--undo", "--no-journal", "--quiet"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
 }
 
 // The lines of a run without the tag lines a dry run adds under each file.

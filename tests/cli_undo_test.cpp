@@ -76,6 +76,7 @@ TEST_F(CliTest, UndoLeavesChangedAndFailedFilesAlone) {
   const std::string broken = folder_.Put("broken.ogg", fixtures::Bytes{'n', 'o'});
   const CliRun run = Cli({"--album", "X", kept, broken, changed});
   ASSERT_EQ(run.status, 1);
+  EXPECT_EQ(JournalCount(JournalFolder()), 1u);
   ASSERT_EQ(Cli({"--no-journal", "--genre", "Later", changed}).status, 0);
 
   const CliRun undo = Cli({"--undo"});
