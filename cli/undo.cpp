@@ -3,8 +3,8 @@
 // go back stay in a journal of their own, to be tried again.
 #include "cli/undo.h"
 
-#include <cstring>
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +13,7 @@
 #include "cli/platform.h"
 #include "cli/result_lines.h"
 #include "cli/tag_listing.h"
+#include "engine/file_system.h"
 #include "text/paths.h"
 
 namespace {
@@ -35,20 +36,27 @@ const char* SkipReason(const JournalEntry& entry) {
 
 // The files put back are as the run before left them, when nothing wrote them
 // between the two runs: that run's journal gets their new stamps, so that it
-// can be taken back in turn.
-void HandOverStamps(const String& folder, uint64_t number, std::vector<JournalEntry>& restored) {
+// can be taken back in turn. Files are matched by identity, whatever path
+// each run was given.
+void HandOverStamps(const String& folder, uint64_t number,
+                    const std::vector<JournalEntry>& restored) {
   Journal before;
   std::string reason;
   if (restored.empty() || !ReadNewestJournal(folder, before, reason, number)) return;
+  std::map<FileIdentity, const JournalEntry*> earlier;
+  for (const JournalEntry& entry : before.entries) {
+    FileIdentity identity;
+    if (GetFileIdentity(entry.path, identity)) earlier[identity] = &entry;
+  }
   std::vector<JournalEntry> stamps;
-  for (JournalEntry& entry : restored) {
-    for (const JournalEntry& earlier : before.entries) {
-      if (earlier.stamp == entry.oldStamp &&
-          std::strcmp(earlier.path.CStr(), entry.path.CStr()) == 0 &&
-          GetFileStamp(entry.path, entry.stamp)) {
-        stamps.push_back(entry);
-      }
-    }
+  for (const JournalEntry& entry : restored) {
+    FileIdentity identity;
+    if (!GetFileIdentity(entry.path, identity)) continue;
+    const auto found = earlier.find(identity);
+    if (found == earlier.end() || found->second->stamp != entry.oldStamp) continue;
+    JournalEntry stamp;
+    stamp.path = found->second->path;
+    if (GetFileStamp(entry.path, stamp.stamp)) stamps.push_back(stamp);
   }
   RestampJournal(before, stamps);
 }

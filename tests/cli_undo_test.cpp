@@ -41,20 +41,20 @@ TEST_F(CliTest, UndoPutsEachRunBackInTurn) {
   // The first run names one.ogg twice: undo must go back to before its first retag.
   ASSERT_EQ(Cli({"--album", "Wrong", "--track-from-order", one, two, one}).status, 0);
   const fixtures::Bytes afterFirst = CommentHeaderOf(one);
-  ASSERT_EQ(Cli({"--genre", "Second", two, one}, false, false, 2).status, 0);
+  // The second run reaches one.ogg by another path.
+  const std::string oneAgain = (fs::path(folder_.Path()) / "." / "one.ogg").string();
+  ASSERT_EQ(Cli({"--genre", "Second", two, oneAgain}, false, false, 2).status, 0);
 
   const fixtures::Bytes beforeDry = fixtures::ReadFile(one);
   const CliRun dry = Cli({"--undo", "--dry-run"});
   EXPECT_EQ(dry.status, 0);
-  EXPECT_NE(dry.out.find(one + " OK\n  artist=Kept Case\n  COMMENT="), std::string::npos)
-      << dry.out;
+  EXPECT_NE(dry.out.find(" OK\n  artist=Kept Case\n  COMMENT="), std::string::npos) << dry.out;
   EXPECT_NE(dry.out.find("\n  ALBUM=Wrong\n  TRACKNUMBER=3\n---"), std::string::npos);
   EXPECT_EQ(fixtures::ReadFile(one), beforeDry);
 
   const CliRun second = Cli({"--undo"});
   EXPECT_EQ(second.status, 0) << second.err;
-  EXPECT_NE(second.out.find("(2 files)\n" + two + " OK\n" + one + " OK\n"), std::string::npos)
-      << second.out;
+  EXPECT_NE(second.out.find("(2 files)\n" + two + " OK\n"), std::string::npos) << second.out;
   EXPECT_EQ(CommentHeaderOf(one), afterFirst);
 
   const CliRun first = Cli({"--undo"});
