@@ -32,9 +32,9 @@ demo=$(mktemp -d "${TMPDIR:-/tmp}/mirale-demo.XXXXXX")
 "$build/release/tools/mirale-fixtures" "$demo" --count 3 --names "%n - Les Oiseaux - Chanson %n" >/dev/null
 "$build/release/tools/mirale-fixtures" "$demo" --names "Crépuscule sans séparateur" >/dev/null
 echo
-echo "\$ mirale-cli --album \"Le Jour\" --date 2026-12 --artist-from-name --title-from-name --track-from-name $demo/*.ogg"
+echo "\$ mirale-cli --no-journal --album \"Le Jour\" --date 2026-12 --artist-from-name --title-from-name --track-from-name $demo/*.ogg"
 status=0
-"$build/release/cli/mirale-cli" --album "Le Jour" --date 2026-12 --artist-from-name \
+"$build/release/cli/mirale-cli" --no-journal --album "Le Jour" --date 2026-12 --artist-from-name \
   --title-from-name --track-from-name "$demo"/*.ogg || status=$?
 echo
 echo "The retagged files are in $demo (exit status $status)."

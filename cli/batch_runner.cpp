@@ -14,15 +14,18 @@
 
 namespace {
 
-RetagOutcome RetagOne(const String& path, int position, const TagChoices& choices,
-                      bool deferCommit) {
+RetagOutcome RetagOne(const std::vector<String>& files, size_t index, const TagChoices& choices,
+                      const BatchSettings& settings, bool deferCommit) {
   RetagRequest request;
-  request.deferCommit = deferCommit;
+  request.deferCommit = deferCommit && !settings.dryRun;
   // A text of its own: buffers count their references without locks, and the
   // list's paths are shared with the printing thread.
-  request.path = String(path.CStr());
-  request.position = position;
+  request.path = String(files[index].CStr());
+  request.position = static_cast<int>(index) + 1;
   request.choices = &choices;
+  request.dryRun = settings.dryRun;
+  if (settings.commentHeaders != nullptr)
+    request.commentHeader = &(*settings.commentHeaders)[index];
   return RetagListedFile(request);
 }
 
@@ -45,16 +48,17 @@ unsigned DefaultWorkerCount() {
   return std::min(4u, std::max(1u, cores));
 }
 
-void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices, unsigned workers,
-                const OutcomeSink& report) {
+void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices,
+                const BatchSettings& settings, const OutcomeSink& report) {
   if (NamesAFileTwice(files)) {
     // Each retag of a file must be complete, its ".old" copy gone, before the next.
     for (size_t i = 0; i < files.size(); ++i) {
-      report(i, RetagOne(files[i], static_cast<int>(i) + 1, choices, false));
+      report(i, RetagOne(files, i, choices, settings, false));
     }
     return;
   }
-  workers = std::max(1u, std::min(workers, static_cast<unsigned>(files.size())));
+  const unsigned workers =
+      std::max(1u, std::min(settings.workers, static_cast<unsigned>(files.size())));
 
   // The workers retag; this thread commits what they finished, in list order, a
   // group at a time (one flush to the disk for the group, then the ".old"
@@ -71,7 +75,7 @@ void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices
   for (unsigned w = 0; w < workers; ++w) {
     threads.emplace_back([&, w] {
       for (size_t i = next++; i < files.size(); i = next++) {
-        RetagOutcome outcome = RetagOne(files[i], static_cast<int>(i) + 1, ownChoices[w], true);
+        RetagOutcome outcome = RetagOne(files, i, ownChoices[w], settings, true);
         std::lock_guard<std::mutex> guard(lock);
         outcomes[i] = std::move(outcome);
         finished[i] = true;

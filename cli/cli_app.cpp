@@ -1,20 +1,28 @@
-// mirale-cli's option parsing, file selection and result lines (see cli_app.h).
+// mirale-cli's option parsing and its phases (see cli_app.h): --show, --undo,
+// or a retag recorded in a journal.
 #include "cli/cli_app.h"
 
 #include <cstring>
+#include <ctime>
 
 #include "cli/batch_runner.h"
+#include "cli/console_output.h"
+#include "cli/file_selection.h"
+#include "cli/journal.h"
 #include "cli/platform.h"
-#include "engine/file_system.h"
+#include "cli/result_lines.h"
+#include "cli/tag_listing.h"
+#include "cli/undo.h"
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
 #include "text/encodings.h"
-#include "text/paths.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: mirale-cli [OPTIONS] FILE.ogg...\n"
+    "Usage: mirale-cli [OPTIONS] FILE.ogg|FOLDER...\n"
+    "       mirale-cli --show [--json] [-r] FILE.ogg|FOLDER...\n"
+    "       mirale-cli --undo [--dry-run]\n"
     "Rewrites the Vorbis comments of each Ogg Vorbis file; the audio stays as it is.\n"
     "\n"
     "  --date TEXT           set DATE (YYYY, YYYY-MM, YYYY-MM-DD, with hh:mm:ss)\n"
@@ -24,20 +32,39 @@ const char kUsage[] =
     "  --artist TEXT         set ARTIST\n"
     "  --comment TEXT        set COMMENT\n"
     "  --track-from-name     set TRACKNUMBER from the name \"00 - Artist - Title.ogg\"\n"
-    "  --track-from-order    set TRACKNUMBER from the file's place on the command line\n"
+    "  --track-from-order    set TRACKNUMBER from the file's place in the list\n"
     "  --artist-from-name    set ARTIST from the name \"Artist - Title.ogg\"\n"
     "  --title-from-name     set TITLE from the name \"Artist - Title.ogg\"\n"
+    "  -r, --recursive       take the .ogg files under each FOLDER, in natural order\n"
+    "                        (\"2\" before \"10\", case ignored); files keep their place\n"
+    "  --dry-run             print what the run would do, tags included; change nothing\n"
+    "  --show                print each file's vendor text and comments (KEY=value)\n"
+    "  --json                with --show: one JSON object per file\n"
+    "  --undo                put back the tags the last run replaced\n"
+    "  --no-journal          do not record the run (it cannot be undone then)\n"
+    "  -q, --quiet           print only the lines of failed files; no progress line\n"
     "  --help, --version\n"
     "\n"
+    "Examples:\n"
+    "  mirale-cli --album \"Le Jour\" --date 2026-12 --label Maison --genre Jazz *.ogg\n"
+    "  mirale-cli --artist \"Les Oiseaux\" --comment \"Live\" *.ogg\n"
+    "  mirale-cli --artist-from-name --title-from-name \"Band - Song.ogg\"\n"
+    "  mirale-cli --track-from-name \"07 - Band - Song.ogg\"   TRACKNUMBER=7\n"
+    "  mirale-cli -r --track-from-order Album/        numbers an album in order\n"
+    "  mirale-cli --dry-run --genre Jazz -r Music/    the tags before writing\n"
+    "  mirale-cli --show --json song.ogg              the tags as JSON\n"
+    "  mirale-cli --undo --dry-run                    what --undo would put back\n"
+    "  mirale-cli --undo                              takes the last run back\n"
+    "  mirale-cli -q --no-journal --label X *.ogg     failures only, no journal\n"
+    "\n"
     "Only files ending in .ogg are taken. Each file is moved to FILE.ogg.old, written\n"
-    "anew and the .old copy deleted; after a failure the .old copy stays.\n"
-    "Exit status: 0 all files retagged, 1 a file failed, 2 a usage error.\n";
-
-const char kGreen[] = "\033[32m";
-const char kOrange[] = "\033[33m";
-const char kRed[] = "\033[31m";
-const char kBlue[] = "\033[34m";
-const char kReset[] = "\033[0m";
+    "anew and the .old copy deleted; after a failure the .old copy stays. Every run\n"
+    "that writes is recorded (the last 20 runs) in $XDG_STATE_HOME/mirale, else\n"
+    "~/.local/state/mirale (%LOCALAPPDATA%\\Mirale on Windows); when that cannot be\n"
+    "written the run stops before any file. --undo restores the files the last run\n"
+    "retagged that have not changed since; the run before is next.\n"
+    "Exit status: 0 all files retagged, 1 a file failed (or was not restored, or the\n"
+    "journal could not be written), 2 a usage error.\n";
 
 struct ValueOption {
   const char* name;
@@ -61,39 +88,45 @@ const FlagOption kFlagOptions[] = {
     {"--title-from-name", kTitleFromNameBox},
 };
 
-// The system's 8-bit texts are windows-1252; the console gets UTF-8.
-std::string Utf8FromWindows1252(const char* text) {
-  WideString wide;
-  DecodeToWide(String(text), wide);
-  String utf8;
-  WideToUtf8(wide, utf8);
-  return std::string(utf8.CStr(), static_cast<size_t>(utf8.Length()));
-}
-
-class Printer {
- public:
-  explicit Printer(const CliConsole& console) : console_(console) {}
-  void Text(const std::string& text) { WriteText(console_.out, text); }
-  void Coloured(const char* colour, const std::string& text) {
-    if (console_.colour) Text(colour);
-    Text(text);
-    if (console_.colour) Text(kReset);
-  }
-  void EndLine() {
-    Text("\n");
-    std::fflush(console_.out);
-  }
-
- private:
-  const CliConsole& console_;
-};
-
 struct ParsedLine {
   FixedTagChoices choices;
   std::vector<std::string> files;
   bool help = false;
   bool version = false;
+  bool recursive = false;
+  bool dryRun = false;
+  bool show = false;
+  bool json = false;
+  bool undo = false;
+  bool noJournal = false;
+  bool quiet = false;
 };
+
+struct ModeOption {
+  const char* name;
+  bool ParsedLine::*flag;
+};
+const ModeOption kModeOptions[] = {
+    {"-r", &ParsedLine::recursive},
+    {"--recursive", &ParsedLine::recursive},
+    {"--dry-run", &ParsedLine::dryRun},
+    {"--show", &ParsedLine::show},
+    {"--json", &ParsedLine::json},
+    {"--undo", &ParsedLine::undo},
+    {"--no-journal", &ParsedLine::noJournal},
+    {"-q", &ParsedLine::quiet},
+    {"--quiet", &ParsedLine::quiet},
+};
+
+bool AnyTagOption(const ParsedLine& line) {
+  for (const FlagOption& flag : kFlagOptions) {
+    if (line.choices.IsTicked(flag.box)) return true;
+  }
+  for (const ValueOption& option : kValueOptions) {
+    if (line.choices.IsTicked(option.box)) return true;
+  }
+  return false;
+}
 
 // Returns an empty text when the arguments are usable, else what is wrong.
 std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine& line) {
@@ -117,6 +150,12 @@ std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine
       continue;
     }
     bool known = false;
+    for (const ModeOption& mode : kModeOptions) {
+      if (word == mode.name) {
+        line.*mode.flag = true;
+        known = true;
+      }
+    }
     for (const FlagOption& flag : kFlagOptions) {
       if (word == flag.name) {
         line.choices.Tick(flag.box);
@@ -149,39 +188,53 @@ std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine
   if (line.choices.IsTicked(kTrackFromNameBox) && line.choices.IsTicked(kTrackFromOrderBox)) {
     return "--track-from-name and --track-from-order exclude each other";
   }
-  if (!line.help && !line.version && line.files.empty()) return "no file given";
+  if (line.json && !line.show) return "--json goes with --show";
+  if ((line.show || line.undo) && AnyTagOption(line)) {
+    return line.show ? "--show only reads: no tag option with it"
+                     : "--undo puts the old tags back: no tag option with it";
+  }
+  if (line.show && line.undo) return "--show and --undo exclude each other";
+  if (line.undo && !line.files.empty()) return "--undo takes no file";
+  if (!line.help && !line.version && !line.undo && line.files.empty()) return "no file given";
   return std::string();
 }
 
-// Why a path is not taken, or null: the files that the dialog's drop would take
-// (extension ogg in any case), and only regular files (a FIFO would hang the read).
-const char* SkipReason(const String& path) {
-  if (!GetExtension(path).Equals("ogg")) return "not an .ogg file";
-  switch (KindOfFile(path)) {
-    case FileKind::kMissing:
-      return "no such file";
-    case FileKind::kFolder:
-      return "a folder";
-    case FileKind::kOther:
-      return "not a regular file";
-    case FileKind::kRegular:
-      break;
+// The retag itself: the journal first (the run stops here when it cannot be
+// written), then each file's line as it finishes, each retagged file recorded.
+int Retag(const ParsedLine& line, const std::vector<String>& files, const CliConsole& console) {
+  JournalWriter journal;
+  const bool recorded = !line.dryRun && !line.noJournal && !files.empty();
+  if (recorded && !journal.Create(StateFolder(), static_cast<int64_t>(std::time(nullptr)))) {
+    PrintFormat(console.err,
+                "mirale-cli: cannot write the journal in %s; no file was touched "
+                "(--no-journal runs without one)\n",
+                DisplayPath(StateFolder()).c_str());
+    return 1;
   }
-  return nullptr;
-}
-
-std::vector<String> SelectFiles(const std::vector<std::string>& words, const CliConsole& console) {
-  std::vector<String> files;
-  for (const std::string& word : words) {
-    const String path = PathFromArgument(word);
-    const char* reason = SkipReason(path);
-    if (reason != nullptr) {
-      WriteText(console.err, "mirale-cli: skipped " + word + ": " + reason + "\n");
-    } else {
-      files.push_back(path);
+  std::vector<FileStamp> before(files.size());
+  for (size_t i = 0; recorded && i < files.size(); ++i) GetFileStamp(files[i], before[i]);
+  ResultLines lines(console, line.quiet, files);
+  BatchSettings settings;
+  settings.workers = console.workers;
+  settings.dryRun = line.dryRun;
+  RetagFiles(files, line.choices, settings, [&](size_t i, const RetagOutcome& outcome) {
+    lines.Line(i, outcome, line.dryRun ? &outcome.comments : nullptr);
+    if (recorded && outcome.kind != OutcomeKind::kFailure) {
+      JournalEntry entry;
+      entry.path = AbsolutePath(files[i]);
+      GetFileStamp(files[i], entry.stamp);
+      entry.oldStamp = before[i];
+      entry.commentHeader = outcome.oldCommentHeader;
+      journal.Add(entry);
     }
+  });
+  lines.Done();
+  if (recorded && !journal.Finish()) {
+    PrintFormat(console.err, "mirale-cli: the journal %s is incomplete: --undo will miss files\n",
+                DisplayPath(journal.Path()).c_str());
+    return 1;
   }
-  return files;
+  return lines.AnyFailed() ? 1 : 0;
 }
 
 }  // namespace
@@ -194,11 +247,11 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
     return 2;
   }
   if (line.help) {
-    std::fputs(kUsage, console.out);
+    WriteText(console.out, kUsage);
     return 0;
   }
   if (line.version) {
-    std::fputs("mirale-cli 1.4\n", console.out);
+    WriteText(console.out, "mirale-cli 1.4\n");
     return 0;
   }
 
@@ -208,22 +261,12 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
   if (line.choices.IsTicked(kDateBox) &&
       !NormalisedDate(line.choices.FieldText(kDateField), date)) {
     // Refused before any file, rather than once per file.
-    std::fprintf(console.err, "mirale-cli: --date: %s\nTry 'mirale-cli --help'.\n",
-                 Utf8FromWindows1252(messages.BadDate).c_str());
+    PrintFormat(console.err, "mirale-cli: --date: %s\nTry 'mirale-cli --help'.\n",
+                Utf8FromWindows1252(messages.BadDate).c_str());
     return 2;
   }
-  const std::vector<String> files = SelectFiles(line.files, console);
-  Printer printer(console);
-  bool anyFailed = false;
-  RetagFiles(files, line.choices, console.workers, [&](size_t i, const RetagOutcome& outcome) {
-    static const char* const kColours[] = {kGreen, kOrange, kRed};
-    printer.Text(DisplayPath(files[i]));
-    printer.Coloured(kColours[static_cast<int>(outcome.kind)],
-                     Utf8FromWindows1252(outcome.Segment().CStr()));
-    printer.EndLine();
-    if (outcome.kind == OutcomeKind::kFailure) anyFailed = true;
-  });
-  printer.Coloured(kBlue, Utf8FromWindows1252(messages.AllDone));
-  printer.EndLine();
-  return anyFailed ? 1 : 0;
+  if (line.undo) return UndoLastRun(line.dryRun, line.quiet, console);
+  const std::vector<String> files = SelectFiles(line.files, line.recursive, console.err);
+  if (line.show) return ShowTags(files, line.json, console);
+  return Retag(line, files, console);
 }

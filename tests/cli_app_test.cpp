@@ -6,58 +6,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/natural_order.h"
+#include "cli/progress.h"
+#include "cli/tag_listing.h"
 #include "engine/message_table.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/cli_harness.h"
+#include "text/shared_string.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(FILE* file) {
-  std::string text;
-  std::rewind(file);
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  return text;
-}
-
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-class CliTest : public ::testing::Test {
- protected:
-  void TearDown() override { CurrentMessageTable = nullptr; }
-
-  CliRun Cli(std::vector<std::string> arguments, bool colour = false, bool french = false,
-             unsigned workers = 1) {
-    FILE* out = std::tmpfile();
-    FILE* err = std::tmpfile();
-    CliConsole console;
-    console.out = out;
-    console.err = err;
-    console.colour = colour;
-    console.french = french;
-    console.workers = workers;
-    const int status = RunCli(arguments, console);
-    CliRun run{status, Slurp(out), Slurp(err)};
-    std::fclose(out);
-    std::fclose(err);
-    return run;
-  }
-
-  TempFolder folder_;
-};
 
 TEST_F(CliTest, UsageErrorsTouchNothing) {
   const std::string song = folder_.Put("Artist - Title.ogg", fixtures::Basic());
@@ -70,6 +36,10 @@ TEST_F(CliTest, UsageErrorsTouchNothing) {
       {"--album", "X"},
       {"--date", "999", song},  // a typo refused before any file
       {"--date", "04", song},
+      {"--json", song},
+      {"--show", "--album", "X", song},
+      {"--undo", song},
+      {"--undo", "--track-from-order"},
   };
   for (const auto& line : lines) {
     const CliRun run = Cli(line);
@@ -198,7 +168,161 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(Cli({"--version"}).out, "mirale-cli 1.4\n");
   const CliRun help = Cli({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--track-from-order"), std::string::npos);
+  for (const char* option : {"--track-from-order", "--recursive", "--dry-run", "--show", "--json",
+                             "--undo", "--no-journal", "--quiet"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+}
+
+// The lines of a run without the tag lines a dry run adds under each file.
+std::string WithoutTagLines(const std::string& out) {
+  std::string kept;
+  size_t at = 0;
+  while (at < out.size()) {
+    const size_t end = out.find('\n', at) + 1;
+    if (out.compare(at, 2, "  ") != 0) kept += out.substr(at, end - at);
+    at = end;
+  }
+  return kept;
+}
+
+TEST_F(CliTest, DryRunChangesNothingAndTellsWhatTheRunWould) {
+  const std::string good = folder_.Put("01 - Band - Song.ogg", fixtures::Basic());
+  const std::string warned = folder_.Put("NoSeparator.ogg", fixtures::Basic());
+  const std::string blocked = folder_.Put("Blocked - Song.ogg", fixtures::Basic());
+  folder_.Put("Blocked - Song.ogg.old", fixtures::Bytes{'x'});
+  const std::vector<std::string> files = {good, warned, blocked};
+  std::vector<fixtures::Bytes> before;
+  for (const std::string& file : files) before.push_back(fixtures::ReadFile(file));
+  const std::vector<std::string> options = {"--album=Live", "--title-from-name",
+                                            "--track-from-order"};
+  std::vector<std::string> arguments = options;
+  arguments.insert(arguments.begin(), "--dry-run");
+  arguments.insert(arguments.end(), files.begin(), files.end());
+
+  const CliRun dry = Cli(arguments);
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_NE(dry.out.find(good +
+                         " OK\n  ARTIST=Fixture Artist\n  ALBUM=Live\n  TRACKNUMBER=1\n"
+                         "  TITLE=Song\n" +
+                         warned),
+            std::string::npos)
+      << dry.out;
+  EXPECT_NE(dry.out.find(blocked + " Cannot rename input.\n"), std::string::npos) << dry.out;
+  for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(fixtures::ReadFile(files[i]), before[i]);
+  EXPECT_FALSE(fs::exists(JournalFolder()));
+
+  // The real run prints the same lines, ends the same way and writes the tags told.
+  arguments.erase(arguments.begin());
+  const CliRun real = Cli(arguments);
+  EXPECT_EQ(real.status, dry.status);
+  EXPECT_EQ(real.out, WithoutTagLines(dry.out));
+  EXPECT_EQ(inspect::CommentEntriesOf(good),
+            (std::vector<std::string>{"ARTIST=Fixture Artist", "ALBUM=Live", "TRACKNUMBER=1",
+                                      "TITLE=Song"}));
+}
+
+TEST_F(CliTest, ShowPrintsTheTagsAsStoredAndReadsOnly) {
+  fixtures::EncodeOptions options;
+  const std::string large = fixtures::LargeValue(70000);
+  options.comments = {"artist=lower",      "ARTIST=Upper", "Title=\xC3\x89t\xC3\xA9 \xE2\x82\xAC",
+                      "X=a\tb \"q\" \x01", "BAD=\xFF!",    "COMMENT=" + large};
+  const fixtures::Bytes bytes = fixtures::Basic(options);
+  const std::string song = folder_.Put("song.ogg", bytes);
+  const std::string broken = folder_.Put("broken.ogg", fixtures::Bytes{'n', 'o'});
+  const std::string vendor =
+      inspect::ParseComments(inspect::Inspect(bytes).streams[0].packets[1]).vendor;
+
+  const CliRun text = Cli({"--show", song, broken});
+  EXPECT_EQ(text.status, 1);
+  EXPECT_EQ(text.out, song + "\n  vendor: " + vendor +
+                          "\n  artist=lower\n  ARTIST=Upper\n  Title=\xC3\x89t\xC3\xA9 \xE2\x82\xAC"
+                          "\n  X=a\tb \"q\" \x01\n  BAD=\xFF!\n  COMMENT=" +
+                          large + "\n");
+  EXPECT_NE(text.err.find("broken.ogg: Input truncated or empty."), std::string::npos) << text.err;
+
+  const CliRun json = Cli({"--show", "--json", song});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(json.out, "{\"path\":" + JsonString(song) + ",\"vendor\":" + JsonString(vendor) +
+                          ",\"comments\":[[\"artist\",\"lower\"],[\"ARTIST\",\"Upper\"],"
+                          "[\"Title\",\"\xC3\x89t\xC3\xA9 \xE2\x82\xAC\"],"
+                          "[\"X\",\"a\\tb \\\"q\\\" \\u0001\"],[\"BAD\",\"\\ufffd!\"],"
+                          "[\"COMMENT\",\"" +
+                          large + "\"]]}\n");
+  EXPECT_EQ(fixtures::ReadFile(song), bytes);
+}
+
+TEST(JsonString, EscapesControlsAndReplacesInvalidUtf8) {
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"plain", "\"plain\""},
+      {"a\"b\\c/", "\"a\\\"b\\\\c/\""},
+      {"\n\t\r\x01\x1f\x7f", "\"\\n\\t\\r\\u0001\\u001f\x7f\""},
+      {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5", "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5\""},
+      {"\xFF", "\"\\ufffd\""},
+      {"\xC0\xAF", "\"\\ufffd\\ufffd\""},                        // overlong
+      {"\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\""},             // a surrogate
+      {"\xF4\x90\x80\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\""},  // above U+10FFFF
+      {"\xE2\x82", "\"\\ufffd\\ufffd\""},                        // cut short at the end
+      {std::string("a\0b", 3), "\"a\\u0000b\""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(JsonString(row.first), row.second) << row.first;
+}
+
+TEST(NaturalOrder, DigitsAsNumbersThenCaseInsensitive) {
+  const std::vector<std::string> sorted = {
+      "1.ogg",    "2.ogg", "10.ogg",           "A2", "a2", "a10", "b", "track 02",
+      "track 10", "Z",     "\xC3\x89t\xC3\xA9"};
+  std::vector<std::string> names(sorted.rbegin(), sorted.rend());
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return NaturalLess(a.c_str(), b.c_str());
+  });
+  EXPECT_EQ(names, sorted);
+  EXPECT_EQ(NaturalCompare("track 007", "Track 7"), 0);
+}
+
+TEST_F(CliTest, RecursiveTakesFoldersInNaturalOrderAndArgumentsInTheirs) {
+  fs::create_directories(folder_.File("album/CD 1"));
+  const std::string plain = folder_.Put("z.ogg", fixtures::Basic());
+  for (const char* name : {"album/10 - x.ogg", "album/2 - x.ogg", "album/B.ogg", "album/a.OGG",
+                           "album/notes.txt", "album/CD 1/1.ogg"}) {
+    folder_.Put(name, fixtures::Basic());
+  }
+  const CliRun run = Cli({"--show", plain, "-r", folder_.File("album")});
+  std::vector<std::string> paths;
+  for (size_t at = 0; at < run.out.size(); at = run.out.find('\n', at) + 1) {
+    if (run.out[at] != ' ') paths.push_back(run.out.substr(at, run.out.find('\n', at) - at));
+  }
+  const fs::path album = folder_.File("album");
+  EXPECT_EQ(paths, (std::vector<std::string>{plain, (album / "2 - x.ogg").string(),
+                                             (album / "10 - x.ogg").string(),
+                                             (album / "a.OGG").string(), (album / "B.ogg").string(),
+                                             (album / "CD 1" / "1.ogg").string()}));
+  EXPECT_EQ(run.err, "");
+}
+
+double fakeNow = 0;
+double FakeClock() { return fakeNow; }
+
+TEST(Progress, OneLineAfterTheDelayClearedAtTheEnd) {
+  EXPECT_EQ(ProgressText(37, 120, 41500000, 100000000, 100.0), "37/120 files, 0.4 MB/s, 2:21 left");
+  EXPECT_EQ(ProgressText(0, 5, 0, 100, 0.0), "0/5 files, 0.0 MB/s, --:-- left");
+  for (const bool enabled : {true, false}) {
+    FILE* terminal = std::tmpfile();
+    fakeNow = 0;
+    {
+      Progress progress(terminal, enabled, 3, 3000000, FakeClock);
+      fakeNow = 1;
+      progress.Advance(1000000);  // too early
+      fakeNow = 3;
+      progress.Advance(1000000);
+    }
+    std::rewind(terminal);
+    char text[256] = {};
+    text[std::fread(text, 1, sizeof text - 1, terminal)] = 0;
+    const std::string line = "2/3 files, 0.7 MB/s, 0:02 left";
+    EXPECT_EQ(text, enabled ? "\r" + line + "\r" + std::string(line.size(), ' ') + "\r" : "");
+    std::fclose(terminal);
+  }
 }
 
 }  // namespace

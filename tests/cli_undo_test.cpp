@@ -1,0 +1,131 @@
+// The journal of mirale-cli's runs and --undo, end to end: the old comment
+// header comes back exactly with the audio intact, run after run; changed and
+// failed files are left alone; no run writes when its journal cannot be written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/journal.h"
+#include "tests/support/cli_harness.h"
+#include "tools/ogg_fixtures.h"
+#include "tests/support/rewrite_check.h"
+#include "tools/stream_probe.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fixtures::Bytes CommentHeaderOf(const std::string& path) {
+  return inspect::Inspect(fixtures::ReadFile(path)).streams.at(0).packets.at(1);
+}
+
+size_t JournalCount(const std::string& folder) {
+  size_t count = 0;
+  std::error_code error;
+  for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
+       it.increment(error)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST_F(CliTest, UndoPutsEachRunBackInTurn) {
+  fixtures::EncodeOptions options;
+  options.comments = {"artist=Kept Case", "ALBUM=First", "COMMENT=" + fixtures::LargeValue(9000)};
+  const fixtures::Bytes original = fixtures::Basic(options);
+  const std::string one = folder_.Put("one.ogg", original);
+  const std::string two = folder_.Put("two.ogg", fixtures::Basic());
+
+  // The first run names one.ogg twice: undo must go back to before its first retag.
+  ASSERT_EQ(Cli({"--album", "Wrong", "--track-from-order", one, two, one}).status, 0);
+  const fixtures::Bytes afterFirst = CommentHeaderOf(one);
+  // The second run reaches one.ogg by another path.
+  const std::string oneAgain = (fs::path(folder_.Path()) / "." / "one.ogg").string();
+  ASSERT_EQ(Cli({"--genre", "Second", two, oneAgain}, false, false, 2).status, 0);
+
+  const fixtures::Bytes beforeDry = fixtures::ReadFile(one);
+  const CliRun dry = Cli({"--undo", "--dry-run"});
+  EXPECT_EQ(dry.status, 0);
+  EXPECT_NE(dry.out.find(" OK\n  artist=Kept Case\n  COMMENT="), std::string::npos) << dry.out;
+  EXPECT_NE(dry.out.find("\n  ALBUM=Wrong\n  TRACKNUMBER=3\n---"), std::string::npos);
+  EXPECT_EQ(fixtures::ReadFile(one), beforeDry);
+
+  const CliRun second = Cli({"--undo"});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_NE(second.out.find("(2 files)\n" + two + " OK\n"), std::string::npos) << second.out;
+  EXPECT_EQ(CommentHeaderOf(one), afterFirst);
+
+  const CliRun first = Cli({"--undo"});
+  EXPECT_EQ(first.status, 0) << first.err;
+  const fixtures::Bytes restored = fixtures::ReadFile(one);
+  EXPECT_EQ(CommentHeaderOf(one), inspect::Inspect(original).streams[0].packets[1]);
+  rewrite::ExpectFaithfulRewrite(original, restored);
+  EXPECT_EQ(inspect::CommentEntriesOf(two),
+            (std::vector<std::string>{"ARTIST=Fixture Artist", "TITLE=Fixture Title"}));
+
+  const CliRun none = Cli({"--undo"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("no run to undo"), std::string::npos) << none.err;
+}
+
+TEST_F(CliTest, UndoLeavesChangedAndFailedFilesAlone) {
+  const std::string kept = folder_.Put("kept.ogg", fixtures::Basic());
+  const std::string changed = folder_.Put("changed.ogg", fixtures::Basic());
+  const std::string broken = folder_.Put("broken.ogg", fixtures::Bytes{'n', 'o'});
+  const CliRun run = Cli({"--album", "X", kept, broken, changed});
+  ASSERT_EQ(run.status, 1);
+  EXPECT_EQ(JournalCount(JournalFolder()), 1u);
+  ASSERT_EQ(Cli({"--no-journal", "--genre", "Later", changed}).status, 0);
+
+  const CliRun undo = Cli({"--undo"});
+  EXPECT_EQ(undo.status, 1);
+  // Only the files the run retagged are taken back, and only those unchanged since.
+  EXPECT_NE(undo.out.find("(2 files)\n" + kept + " OK\n---"), std::string::npos) << undo.out;
+  EXPECT_NE(undo.err.find("skipped " + changed + ": changed since that run"), std::string::npos)
+      << undo.err;
+  EXPECT_EQ(inspect::CommentEntriesOf(kept),
+            (std::vector<std::string>{"ARTIST=Fixture Artist", "TITLE=Fixture Title"}));
+  EXPECT_EQ(inspect::CommentEntriesOf(changed).back(), "GENRE=Later");
+  EXPECT_EQ(fixtures::ReadFile(broken), (fixtures::Bytes{'n', 'o'}));
+  EXPECT_EQ(JournalCount(JournalFolder()), 0u);
+}
+
+TEST_F(CliTest, NoFileIsTouchedWhenTheJournalCannotBeWritten) {
+  const std::string song = folder_.Put("song.ogg", fixtures::Basic());
+  const fixtures::Bytes before = fixtures::ReadFile(song);
+  // Below a regular file no folder can be made, not even by root.
+  PointStateAt(folder_.Put("not a folder", fixtures::Bytes{'x'}) + "/state");
+  const CliRun refused = Cli({"--album", "X", song});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("cannot write the journal"), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(fixtures::ReadFile(song), before);
+
+  EXPECT_EQ(Cli({"--no-journal", "--album", "X", song}).status, 0);
+  EXPECT_EQ(inspect::CommentEntriesOf(song).back(), "ALBUM=X");
+}
+
+TEST_F(CliTest, OnlyTheLastRunsAreKept) {
+  const std::string folder = JournalFolder();
+  for (int run = 0; run < 23; ++run) {
+    JournalWriter journal;
+    ASSERT_TRUE(journal.Create(String(folder.c_str()), run));
+    JournalEntry entry;
+    entry.path = String(std::to_string(run).c_str());
+    entry.commentHeader = std::string("\x03vorbis\0\r\n", 10);
+    ASSERT_TRUE(journal.Add(entry));
+    ASSERT_TRUE(journal.Finish());
+  }
+  EXPECT_EQ(JournalCount(folder), kKeptJournals);
+  Journal newest;
+  std::string reason;
+  ASSERT_TRUE(ReadNewestJournal(String(folder.c_str()), newest, reason));
+  EXPECT_EQ(newest.runTime, 22);
+  ASSERT_EQ(newest.entries.size(), 1u);
+  EXPECT_STREQ(newest.entries[0].path.CStr(), "22");
+  EXPECT_EQ(newest.entries[0].commentHeader, std::string("\x03vorbis\0\r\n", 10));
+}
+
+}  // namespace
