@@ -132,15 +132,6 @@ bool ListFolder(const String& folder, std::vector<FolderEntry>& entries) {
   return true;
 }
 
-String AbsolutePath(const String& path) {
-  const std::wstring wide = WidePathOf(path);
-  const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return path;
-  std::wstring full(n, L'\0');
-  const DWORD written = GetFullPathNameW(wide.c_str(), n, &full[0], nullptr);
-  if (written == 0 || written >= n) return path;
-  full.resize(written);
-  return PathOfWide(full);
-}
+String AbsolutePath(const String& path) { return PathOfWide(FullWidePath(WidePathOf(path))); }
 
 bool IsTerminal(FILE* stream) { return _isatty(_fileno(stream)) != 0; }

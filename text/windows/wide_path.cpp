@@ -16,6 +16,16 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
 
 }  // namespace
 
+std::wstring FullWidePath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return full;
+}
+
 std::wstring WidePath(const char* utf8) {
   WideString units;
   Utf8ToWide(utf8, units);
@@ -24,12 +34,7 @@ std::wstring WidePath(const char* utf8) {
   if (path.size() < MAX_PATH || StartsWith(path, L"\\\\?\\")) return path;
   // The prefix also turns off the system's own clean-up of the path, so it is
   // done first: made absolute, slashes turned to backslashes, "." and ".." resolved.
-  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  std::wstring full(size, L'\0');
-  const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
-  if (length == 0 || length >= size) return path;
-  full.resize(length);
+  const std::wstring full = FullWidePath(path);
   if (StartsWith(full, L"\\\\.\\") || StartsWith(full, L"\\\\?\\")) return full;
   if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;

@@ -7,3 +7,7 @@
 // absolute and given the \\?\ prefix (\\?\UNC\ for a share), which lifts the
 // length limit; shorter paths pass as they are.
 std::wstring WidePath(const char* utf8);
+
+// The absolute form of a UTF-16 path, "." and ".." resolved; the path itself
+// when the system cannot tell.
+std::wstring FullWidePath(const std::wstring& path);
