@@ -29,8 +29,8 @@ echo "No display: here is a short demonstration of the same engine on the comman
 configure "$build/release" -DCMAKE_BUILD_TYPE=Release -DMIRALE_TESTS=ON -DMIRALE_BENCH=OFF
 cmake --build "$build/release" -j "$(nproc)" --target mirale-cli mirale-fixtures >/dev/null
 demo=$(mktemp -d "${TMPDIR:-/tmp}/mirale-demo.XXXXXX")
-"$build/release/tests/mirale-fixtures" "$demo" --count 3 --names "%n - Les Oiseaux - Chanson %n" >/dev/null
-"$build/release/tests/mirale-fixtures" "$demo" --names "Crépuscule sans séparateur" >/dev/null
+"$build/release/tools/mirale-fixtures" "$demo" --count 3 --names "%n - Les Oiseaux - Chanson %n" >/dev/null
+"$build/release/tools/mirale-fixtures" "$demo" --names "Crépuscule sans séparateur" >/dev/null
 echo
 echo "\$ mirale-cli --album \"Le Jour\" --date 2026-12 --artist-from-name --title-from-name --track-from-name $demo/*.ogg"
 status=0

@@ -6,7 +6,7 @@ set -euo pipefail
 build=$1
 files=${2:-1000}
 cli=$build/cli/mirale-cli
-fixtures=$build/tests/mirale-fixtures
+fixtures=$build/tools/mirale-fixtures
 work=$(mktemp -d "${TMPDIR:-/tmp}/mirale-cli-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/ogg_fixtures.h"
 #include "text/wide_string.h"
+#include "tools/ogg_fixtures.h"
 #include "vorbis/tag_editor.h"
 
 namespace {

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # A short fuzz run of the TagEditor target, seeded with every generated stream
-# shape. Usage: fuzz/smoke.sh BUILD_DIR SECONDS (BUILD_DIR holds native/ and fuzz/).
+# shape. Usage: fuzz/smoke.sh BUILD_DIR SECONDS (BUILD_DIR holds the fuzz/ build).
 set -euo pipefail
 build=$1
 seconds=${2:-30}
 fuzzer=$build/fuzz/fuzz/mirale_tag_editor_fuzz
-fixtures=$build/native/tests/mirale-fixtures
+fixtures=$build/fuzz/tools/mirale-fixtures
 corpus=$build/fuzz-corpus
 mkdir -p "$corpus/seeds" "$corpus/found"
-[ -n "$(ls -A "$corpus/seeds")" ] || "$fixtures" "$corpus/seeds" --shape all >/dev/null
+# Written every time, so that a kept corpus also gets shapes added since.
+"$fixtures" "$corpus/seeds" --shape all >/dev/null
 log=$build/fuzz-smoke.log
 if "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$build/fuzz-" "$corpus/found" "$corpus/seeds" >"$log" 2>&1; then

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "tests/support/memory_io.h"
-#include "tests/support/ogg_fixtures.h"
-#include "tests/support/stream_probe.h"
+#include "tools/ogg_fixtures.h"
+#include "tools/stream_probe.h"
 #include "vorbis/tag_editor.h"
 
 namespace {

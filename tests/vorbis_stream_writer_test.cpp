@@ -8,10 +8,10 @@
 #include <string>
 
 #include "tests/support/memory_io.h"
-#include "tests/support/ogg_fixtures.h"
 #include "tests/support/rewrite_check.h"
-#include "tests/support/stream_probe.h"
 #include "text/wide_string.h"
+#include "tools/ogg_fixtures.h"
+#include "tools/stream_probe.h"
 #include "vorbis/tag_editor.h"
 
 namespace {

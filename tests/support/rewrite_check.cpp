@@ -6,7 +6,7 @@
 #include <vorbis/codec.h>
 
 #include "tests/support/memory_io.h"
-#include "tests/support/stream_probe.h"
+#include "tools/stream_probe.h"
 
 namespace rewrite {
 namespace {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "tests/support/ogg_fixtures.h"
+#include "tools/ogg_fixtures.h"
 #include "vorbis/tag_editor.h"
 
 namespace rewrite {

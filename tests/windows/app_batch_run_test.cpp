@@ -7,10 +7,10 @@
 #include <string>
 
 #include "engine/message_table.h"
-#include "tests/support/ogg_fixtures.h"
-#include "tests/support/stream_probe.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/app_dialog_harness.h"
+#include "tools/ogg_fixtures.h"
+#include "tools/stream_probe.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/support/ogg_fixtures.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/app_dialog_harness.h"
+#include "tools/ogg_fixtures.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Deterministic Ogg Vorbis test files: audio encoded once per set of options with
 // libvorbisenc, then paged in the shape a test asks for.
-#include "tests/support/ogg_fixtures.h"
+#include "tools/ogg_fixtures.h"
 
 #include <ogg/ogg.h>
 #include <vorbis/codec.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/ogg_fixtures.h"
+#include "tools/ogg_fixtures.h"
 
 namespace {
 

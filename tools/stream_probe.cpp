@@ -1,6 +1,6 @@
 // Page walking is done here byte by byte rather than with ogg_sync, so that pages
 // with a wrong checksum are reported instead of silently skipped.
-#include "tests/support/stream_probe.h"
+#include "tools/stream_probe.h"
 
 #include <ogg/ogg.h>
 #include <vorbis/vorbisfile.h>
