@@ -1,5 +1,5 @@
-// mirale-fixtures: writes generated Ogg Vorbis files of the named shapes into a
-// folder (benchmark inputs, fuzz seeds, demo material).
+// mirale-fixtures: writes generated Ogg Vorbis and Ogg Opus files of the named
+// shapes into a folder (benchmark inputs, fuzz seeds, demo material).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,12 +14,13 @@ void PrintHelp() {
   printf(
       "usage: mirale-fixtures DIR [--shape NAME] [--count N] [--names PATTERN] [--size MB]\n"
       "\n"
-      "Writes generated Ogg Vorbis files into the existing folder DIR.\n"
+      "Writes generated Ogg files into the existing folder DIR (\".opus\" for the opus\n"
+      "shapes, \".ogg\" for the others).\n"
       "  --shape NAME     one of the shapes below, or \"all\" for every shape\n"
       "                   once (default: basic)\n"
       "  --count N        files per shape (default 1); copies of basic and long differ\n"
       "                   in their tone\n"
-      "  --names PATTERN  file name without \".ogg\": %%s is the shape, %%n the two-digit\n"
+      "  --names PATTERN  file name without extension: %%s is the shape, %%n the two-digit\n"
       "                   file number from 01 (default \"%%s\", or \"%%s-%%n\" when N > 1)\n"
       "  --size MB        with --shape long: the file size in MB, fractions allowed\n"
       "                   (default 200)\n"
@@ -44,7 +45,7 @@ std::string FileName(const std::string& pattern, const std::string& shape, int n
       name += pattern[i];
     }
   }
-  return name + ".ogg";
+  return name + fixtures::ShapeExtension(shape);
 }
 
 fixtures::Bytes MakeCopy(const std::string& shape, int number) {

@@ -346,18 +346,59 @@ Bytes GarbageAfterFirstStream() {
   return file;
 }
 
-Bytes NonVorbis() {
-  const char kHead[] = "OpusHead\x01\x01\x38\x01\x80\xbb\x00\x00\x00\x00\x00";
-  const char kTags[] = "OpusTags\x04\x00\x00\x00test\x00\x00\x00\x00";
-  Packet head = MakePacket(Bytes(kHead, kHead + sizeof kHead - 1), 0);
-  Packet tags = MakePacket(Bytes(kTags, kTags + sizeof kTags - 1), 0);
-  Packet audio = MakePacket(Junk(200, 3), 960);
+namespace {
+
+// A stream of another codec: its first packet alone on the first page, a second
+// header packet on the next, then one page of junk standing for its data.
+template <size_t N1, size_t N2>
+Bytes OtherCodecStream(const char (&first)[N1], const char (&second)[N2], uint32_t serial) {
+  Packet head = MakePacket(Bytes(first, first + N1 - 1), 0);
+  Packet tags = MakePacket(Bytes(second, second + N2 - 1), 0);
+  Packet data = MakePacket(Junk(200, 3), 960);
   Bytes file;
   uint32_t sequence = 0;
-  PageBySegments(file, 0x0F0F0F0F, sequence, {&head}, 255, true, false);
-  PageBySegments(file, 0x0F0F0F0F, sequence, {&tags}, 255, false, false);
-  PageBySegments(file, 0x0F0F0F0F, sequence, {&audio}, 255, false, true);
+  PageBySegments(file, serial, sequence, {&head}, 255, true, false);
+  PageBySegments(file, serial, sequence, {&tags}, 255, false, false);
+  PageBySegments(file, serial, sequence, {&data}, 255, false, true);
   return file;
+}
+
+}  // namespace
+
+Bytes NonVorbis() {
+  return OtherCodecStream("OpusHead\x01\x01\x38\x01\x80\xbb\x00\x00\x00\x00\x00",
+                          "OpusTags\x04\x00\x00\x00test\x00\x00\x00\x00", 0x0F0F0F0F);
+}
+
+Bytes SpeexStream() {
+  // The 80-byte Speex header: magic, version text, then little-endian fields
+  // (header version 1, size 80, 16 kHz, wideband, mono, 320-sample frames).
+  return OtherCodecStream(
+      "Speex   1.2.0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
+      "\x01\0\0\0\x50\0\0\0\x80\x3e\0\0\x01\0\0\0\x04\0\0\0\x01\0\0\0"
+      "\xff\xff\xff\xff\x40\x01\0\0\0\0\0\0\x01\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0",
+      "\x04\0\0\0test\0\0\0\0", 0x5350EE58);
+}
+
+Bytes FlacStream() {
+  // Mapping version 1.0, one header packet to follow, then "fLaC" and the
+  // STREAMINFO block (44.1 kHz, mono, 16 bits).
+  return OtherCodecStream(
+      "\x7f"
+      "FLAC\x01\x00\x00\x01"
+      "fLaC\x00\x00\x00\x22\x10\x00\x10\x00\x00\x00\x0e"
+      "\x00\x00\x0e\x0a\xc4\x40\xf0\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+      "\x00\x00\x00\x00\x00\x00\x00\x00",
+      "\x84\x00\x00\x0c\x04\x00\x00\x00test\x00\x00\x00\x00", 0xF1AC0001);
+}
+
+Bytes TheoraStream() {
+  // Version 3.2.1, a 2x2-macroblock (32x32) picture at 25 frames a second.
+  return OtherCodecStream(
+      "\x80theora\x03\x02\x01\x00\x02\x00\x02\x00\x00\x20\x00\x00\x20\x00\x00\x00"
+      "\x00\x00\x19\x00\x00\x00\x01\x00\x00\x01\x00\x00\x01\x01\x00\x00\x00"
+      "\x00\xc0",
+      "\x81theora\x04\x00\x00\x00test\x00\x00\x00\x00", 0x7E0A0001);
 }
 
 Bytes JunkPrefix() {
@@ -390,6 +431,30 @@ Bytes HeadersOnly() {
   EncodedStream stream = Encode(EncodeOptions());
   stream.audio.clear();
   return PageStream(stream, PageOptions());
+}
+
+Bytes BadChecksum() {
+  std::vector<RawPage> pages = SplitPages(Basic());
+  // The third audio page: one body byte changed, the CRC left as it was.
+  Bytes& page = pages[4].bytes;
+  page[page.size() - 10] ^= 0x20;
+  return JoinPages(pages);
+}
+
+Bytes Id3v1Trailer() {
+  Bytes file = Basic();
+  Bytes tag(128, 0);
+  auto put = [&](size_t at, const char* text) { memcpy(&tag[at], text, strlen(text)); };
+  put(0, "TAG");
+  put(3, "Old Title");     // title, 30 bytes
+  put(33, "Old Artist");   // artist, 30 bytes
+  put(63, "Old Album");    // album, 30 bytes
+  put(93, "1999");         // year
+  put(97, "id3v1 block");  // comment, 28 bytes, then a zero and the track number
+  tag[126] = 7;
+  tag[127] = 12;  // genre
+  file.insert(file.end(), tag.begin(), tag.end());
+  return file;
 }
 
 namespace {
@@ -455,6 +520,7 @@ Bytes Trimmed() {
 struct Shape {
   const char* name;
   Bytes (*make)();
+  bool opus = false;
 };
 
 const Shape kShapes[] = {
@@ -482,7 +548,23 @@ const Shape kShapes[] = {
     {"unfinished-first-packet", UnfinishedFirstPacket},
     {"empty", [] { return Bytes(); }},
     {"tiny", Tiny},
+    {"bad-checksum", BadChecksum},
+    {"id3v1-trailer", Id3v1Trailer},
+    {"speex", SpeexStream},
+    {"flac", FlacStream},
+    {"theora", TheoraStream},
+    {"opus", [] { return OpusFile(); }, true},
+    {"opus-binary-tags", OpusBinaryTags, true},
+    {"opus-large-tags", OpusLargeTags, true},
+    {"opus-no-eos", OpusNoEndOfStream, true},
 };
+
+const Shape* FindShape(const std::string& name) {
+  for (const Shape& shape : kShapes) {
+    if (name == shape.name) return &shape;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -492,18 +574,16 @@ std::vector<std::string> ShapeNames() {
   return names;
 }
 
-bool IsShape(const std::string& name) {
-  for (const Shape& shape : kShapes) {
-    if (name == shape.name) return true;
-  }
-  return false;
-}
+bool IsShape(const std::string& name) { return FindShape(name) != nullptr; }
 
 Bytes MakeShape(const std::string& name) {
-  for (const Shape& shape : kShapes) {
-    if (name == shape.name) return shape.make();
-  }
-  return Bytes();
+  const Shape* shape = FindShape(name);
+  return shape ? shape->make() : Bytes();
+}
+
+const char* ShapeExtension(const std::string& name) {
+  const Shape* shape = FindShape(name);
+  return shape && shape->opus ? ".opus" : ".ogg";
 }
 
 void BuildLongStream(const EncodeOptions& options, uint64_t targetBytes, Sink sink, void* context) {

@@ -1,6 +1,6 @@
-// Generates small deterministic Ogg Vorbis files (libvorbisenc) in every stream
-// shape the tests, benchmarks and fuzz corpus need, plus helpers to cut, patch
-// and re-checksum the pages of a generated file.
+// Generates small deterministic Ogg Vorbis (libvorbisenc) and Ogg Opus (libopus)
+// files in every stream shape the tests, benchmarks and fuzz corpus need, plus
+// helpers to cut, patch and re-checksum the pages of a generated file.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -63,6 +63,8 @@ std::vector<std::string> ShapeNames();
 // Empty result for an unknown name.
 Bytes MakeShape(const std::string& name);
 bool IsShape(const std::string& name);
+// ".opus" for the Ogg Opus shapes, ".ogg" for the others.
+const char* ShapeExtension(const std::string& name);
 
 // Individual shapes.
 Bytes Basic(const EncodeOptions& options = EncodeOptions(), uint32_t serial = 0x4D52414C);
@@ -77,6 +79,32 @@ Bytes CutAfterFirstPage();        // only the identification page
 Bytes NoEndOfStream();            // last page lacks the end-of-stream flag
 Bytes Truncated();                // cut in the middle of an audio page
 Bytes HeadersOnly();              // the three headers and no audio
+Bytes BadChecksum();              // one audio page whose CRC does not match its bytes
+Bytes Id3v1Trailer();             // a 128-byte ID3v1 block ("TAG...") after the last page
+// First streams of other codecs, each a recognisable identification packet on a
+// beginning-of-stream page, then a comment packet and one data page.
+Bytes SpeexStream();   // "Speex   "
+Bytes FlacStream();    // "\x7F" "FLAC", FLAC in Ogg
+Bytes TheoraStream();  // "\x80" "theora", video only
+
+// Ogg Opus, paged as a muxer must: the identification header "OpusHead" alone on
+// the first page, the comment header "OpusTags" from the second page to the end
+// of a page of its own, audio from a fresh page in 20 ms packets, granule
+// positions in 48 kHz samples counting the pre-skip (the last one trimmed to the
+// signal's end only on an end-of-stream page).
+struct OpusOptions {
+  int channels = 1;
+  long samples = 150000;  // audio length per channel at 48 kHz, pre-skip not counted
+  int toneHz = 440;
+  std::vector<std::string> comments{"ARTIST=Fixture Artist", "TITLE=Fixture Title"};
+  Bytes binaryTail;  // written after the comment list as it is
+  uint32_t serial = 0x4F505553;
+  bool endOfStream = true;
+};
+Bytes OpusFile(const OpusOptions& options = OpusOptions());
+Bytes OpusBinaryTags();     // binary data (first byte 0x01) after the comment list
+Bytes OpusLargeTags();      // an OpusTags packet spanning several pages
+Bytes OpusNoEndOfStream();  // last page lacks the end-of-stream flag
 
 // A long stream of about targetBytes built quickly by repeating the encoded audio
 // packets with consistent granule positions. Writes through the callback in pieces

@@ -3,10 +3,12 @@
 #include "tools/stream_probe.h"
 
 #include <ogg/ogg.h>
+#include <opus/opus.h>
 #include <vorbis/vorbisfile.h>
 
 #include <cstring>
 #include <map>
+#include <memory>
 
 namespace inspect {
 namespace {
@@ -49,6 +51,52 @@ int MemorySeek(void* source, ogg_int64_t offset, int whence) {
 }
 
 long MemoryTell(void* source) { return static_cast<long>(static_cast<Memory*>(source)->position); }
+
+bool IsOpusHead(const Bytes& packet) {
+  return packet.size() >= 19 && memcmp(packet.data(), "OpusHead", 8) == 0;
+}
+
+struct DecoderDeleter {
+  void operator()(OpusDecoder* decoder) const { opus_decoder_destroy(decoder); }
+};
+
+// Every Ogg Opus stream of the file in turn: the pre-skip dropped at the start,
+// the end trimmed to the last granule position, as a player does.
+Decoded DecodeOpus(const Inspection& file) {
+  Decoded result;
+  result.ok = true;
+  for (const Stream& stream : file.streams) {
+    if (stream.packets.empty() || !IsOpusHead(stream.packets[0])) continue;
+    const Bytes& head = stream.packets[0];
+    const int channels = head[9];
+    const int64_t preSkip = head[10] | head[11] << 8;
+    int error = 0;
+    std::unique_ptr<OpusDecoder, DecoderDeleter> decoder(
+        opus_decoder_create(48000, channels, &error));
+    if (error != OPUS_OK || (result.channels && result.channels != channels)) return Decoded();
+    result.channels = channels;
+    std::vector<opus_int16> pcm;
+    std::vector<opus_int16> frame(static_cast<size_t>(5760 * channels));  // 120 ms at most
+    int64_t end = -1;
+    for (size_t k = 2; k < stream.packets.size(); ++k) {
+      const Bytes& packet = stream.packets[k];
+      int got = opus_decode(decoder.get(), packet.data(), static_cast<opus_int32>(packet.size()),
+                            frame.data(), 5760, 0);
+      if (got < 0) return Decoded();
+      pcm.insert(pcm.end(), frame.begin(), frame.begin() + got * channels);
+      if (stream.granules[k] != -1) end = stream.granules[k];
+    }
+    int64_t decoded = static_cast<int64_t>(pcm.size()) / channels;
+    int64_t last = end >= 0 && end < decoded ? end : decoded;
+    if (last > preSkip) {
+      result.pcm.insert(result.pcm.end(), pcm.begin() + preSkip * channels,
+                        pcm.begin() + last * channels);
+    }
+  }
+  if (result.channels > 0)
+    result.samples = static_cast<int64_t>(result.pcm.size()) / result.channels;
+  return result;
+}
 
 }  // namespace
 
@@ -167,6 +215,11 @@ Comments ParseComments(const Bytes& packet) {
 }
 
 Decoded Decode(const Bytes& file) {
+  const Inspection inspection = Inspect(file);
+  if (!inspection.streams.empty() && !inspection.streams[0].packets.empty() &&
+      IsOpusHead(inspection.streams[0].packets[0])) {
+    return DecodeOpus(inspection);
+  }
   Decoded result;
   Memory memory{&file, 0};
   ov_callbacks callbacks;

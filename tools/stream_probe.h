@@ -60,7 +60,8 @@ struct Decoded {
   int64_t samples = 0;  // per channel
   std::vector<int16_t> pcm;
 };
-// Decodes the whole file (every chained stream) with libvorbisfile.
+// Decodes the whole file (every chained stream): Vorbis with libvorbisfile, Ogg
+// Opus (first stream "OpusHead") with libopus at 48 kHz.
 Decoded Decode(const Bytes& file);
 
 }  // namespace inspect
