@@ -216,7 +216,7 @@ TEST_F(RetagFileTest, UnreadableStreamsAreRefusedUntouched) {
       {"text.ogg", Bytes{'h', 'e', 'l', 'l', 'o'}, "Input truncated or empty."},
       {"empty.ogg", Bytes{}, "Input truncated or empty."},
       {"junk.ogg", fixtures::JunkPrefix(), "Input is not an Ogg bitstream."},
-      {"other.ogg", fixtures::NonVorbis(), "Ogg bitstream does not contain vorbis data."},
+      {"other.ogg", fixtures::SpeexStream(), "Ogg bitstream contains Speex, not Vorbis or Opus."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
