@@ -6,6 +6,7 @@
 #include "engine/language.h"
 #include "engine/message_table.h"
 #include "engine/tag_choices.h"
+#include "engine/taggable_file.h"
 #include "text/paths.h"
 
 namespace {
@@ -169,7 +170,7 @@ void OnDropFiles(HDROP drop) {
     char buffer[MAX_PATH] = {};
     DragQueryFileA(drop, i, buffer, MAX_PATH);
     const String path(buffer);
-    if (!GetExtension(path).Equals("ogg")) continue;
+    if (!IsTaggableFileName(path)) continue;
     // Attributes that cannot be read count as a folder: every bit is set.
     if ((GetFileAttributesA(path.CStr()) & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
     FileList.Append(path);

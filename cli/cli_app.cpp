@@ -8,6 +8,7 @@
 #include "engine/file_system.h"
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
+#include "engine/taggable_file.h"
 #include "text/encodings.h"
 #include "text/paths.h"
 
@@ -154,9 +155,9 @@ std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine
 }
 
 // Why a path is not taken, or null: the files that the dialog's drop would take
-// (extension ogg in any case), and only regular files (a FIFO would hang the read).
+// (IsTaggableFileName), and only regular files (a FIFO would hang the read).
 const char* SkipReason(const String& path) {
-  if (!GetExtension(path).Equals("ogg")) return "not an .ogg file";
+  if (!IsTaggableFileName(path)) return "not an .ogg file";
   switch (KindOfFile(path)) {
     case FileKind::kMissing:
       return "no such file";

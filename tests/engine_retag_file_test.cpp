@@ -10,6 +10,7 @@
 
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
+#include "engine/taggable_file.h"
 #include "tests/support/temp_folder.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
@@ -320,5 +321,18 @@ TEST_F(RetagFileTest, OldCopyThatCannotBeDeletedIsAWarning) {
   EXPECT_TRUE(fs::is_directory(path + ".old"));
 }
 #endif
+
+}  // namespace
+
+namespace {
+
+TEST(TaggableFileName, TakesOggOpusAndOgaInAnyCase) {
+  const struct {
+    const char* path;
+    bool taken;
+  } cases[] = {{"a.ogg", true}, {"dir/B.OGA", true},  {"c.Opus", true},   {"d.mp3", false},
+               {"ogg", false},  {"e.ogg.old", false}, {"f.opus.x", false}};
+  for (const auto& c : cases) EXPECT_EQ(IsTaggableFileName(String(c.path)), c.taken) << c.path;
+}
 
 }  // namespace
