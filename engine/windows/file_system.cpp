@@ -48,4 +48,7 @@ bool FlushToDisk(FILE* file) {
   return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
 }
 
+// Windows has no writeback to start early: FlushToDisk does it all.
+void StartFlushToDisk(FILE* file) { std::fflush(file); }
+
 void KeepFileOwnership(FILE*, FILE*) {}
