@@ -8,6 +8,7 @@
 #include "engine/language.h"
 #include "engine/message_table.h"
 #include "engine/tag_choices.h"
+#include "engine/taggable_file.h"
 #include "text/encodings.h"
 #include "text/paths.h"
 #include "trace/gdi_holders.h"
@@ -213,7 +214,7 @@ void TakeDroppedItems(DWORD limitMs) {
       const WideString name = DroppedName(drop, i);
       String path;
       WideToUtf8(name, path);
-      if (!GetExtension(path).Equals("ogg")) continue;
+      if (!IsTaggableFileName(path)) continue;
       const FileKind kind = NamesTheSameFile(path, name) ? KindOfFile(path) : FileKind::kMissing;
       if (kind == FileKind::kFolder) continue;
       if (kind == FileKind::kMissing) {

@@ -15,13 +15,14 @@
 #include "cli/undo.h"
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
+#include "engine/taggable_file.h"
 #include "text/encodings.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: mirale-cli [OPTIONS] FILE.ogg|FOLDER...\n"
-    "       mirale-cli --show [--json] [-r] FILE.ogg|FOLDER...\n"
+    "Usage: mirale-cli [OPTIONS] FILE|FOLDER...\n"
+    "       mirale-cli --show [--json] [-r] FILE|FOLDER...\n"
     "       mirale-cli --undo [--dry-run]\n"
     "Rewrites the Vorbis comments of each Ogg Vorbis file; the audio stays as it is.\n"
     "\n"
@@ -35,7 +36,8 @@ const char kUsage[] =
     "  --track-from-order    set TRACKNUMBER from the file's place in the list\n"
     "  --artist-from-name    set ARTIST from the name \"Artist - Title.ogg\"\n"
     "  --title-from-name     set TITLE from the name \"Artist - Title.ogg\"\n"
-    "  -r, --recursive       take the .ogg files under each FOLDER, in natural order\n"
+    "  -r, --recursive       take the .ogg, .opus and .oga files under each FOLDER, in natural "
+    "order\n"
     "                        (\"2\" before \"10\", case ignored); files keep their place\n"
     "  --dry-run             print what the run would do, tags included; change nothing\n"
     "  --show                print each file's vendor text and comments (KEY=value)\n"
@@ -57,8 +59,9 @@ const char kUsage[] =
     "  mirale-cli --undo                              takes the last run back\n"
     "  mirale-cli -q --no-journal --label X *.ogg     failures only, no journal\n"
     "\n"
-    "Only files ending in .ogg are taken. Each file is moved to FILE.ogg.old, written\n"
-    "anew and the .old copy deleted; after a failure the .old copy stays. Every run\n"
+    "Only Ogg Vorbis and Ogg Opus files (.ogg, .opus, .oga) are taken. Each file is\n"
+    "checked, moved to FILE.old, written anew and verified, and only then the .old\n"
+    "copy deleted; after a failure the .old copy stays. Every run\n"
     "that writes is recorded (the last 20 runs) in $XDG_STATE_HOME/mirale, else\n"
     "~/.local/state/mirale (%LOCALAPPDATA%\\Mirale on Windows); when that cannot be\n"
     "written the run stops before any file. --undo restores the files the last run\n"

@@ -8,6 +8,7 @@
 #include "cli/natural_order.h"
 #include "cli/platform.h"
 #include "engine/file_system.h"
+#include "engine/taggable_file.h"
 #include "text/paths.h"
 
 namespace {
@@ -15,7 +16,7 @@ namespace {
 // Why a path is not taken, or null: the files that the dialog's drop would take,
 // and only regular files (a FIFO would hang the read).
 const char* SkipReason(const String& path) {
-  if (!EngineTakesName(path)) return "not an .ogg file";
+  if (!IsTaggableFileName(path)) return "not an .ogg, .opus or .oga file";
   switch (KindOfFile(path)) {
     case FileKind::kMissing:
       return "no such file";
@@ -40,8 +41,6 @@ String JoinPath(const String& folder, const String& name) {
 
 }  // namespace
 
-bool EngineTakesName(const String& path) { return GetExtension(path).Equals("ogg"); }
-
 void WalkFolder(const String& folder, std::vector<String>& files) {
   std::vector<FolderEntry> entries;
   if (!ListFolder(folder, entries)) return;
@@ -52,7 +51,7 @@ void WalkFolder(const String& folder, std::vector<String>& files) {
     const String path = JoinPath(folder, entry.name);
     if (entry.isFolder) {
       WalkFolder(path, files);
-    } else if (EngineTakesName(path)) {
+    } else if (IsTaggableFileName(path)) {
       files.push_back(path);
     }
   }

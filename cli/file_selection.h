@@ -7,10 +7,6 @@
 
 #include "text/shared_string.h"
 
-// Whether the engine takes a file of this name; the one test for plain
-// arguments and folder walks alike.
-bool EngineTakesName(const String& path);
-
 // The files to work on; each argument left out is told on err with its reason.
 std::vector<String> SelectFiles(const std::vector<std::string>& words, bool recursive, FILE* err);
 

@@ -51,6 +51,10 @@ bool FlushToDisk(FILE* file);
 // system can flush a whole file system at once.
 bool FlushFilesToDisk(const std::vector<String>& paths);
 
+// Asks the system to start putting the file's written data on the disk without
+// waiting, where it can, so that a FlushToDisk after more work waits less.
+void StartFlushToDisk(FILE* file);
+
 // Gives the file open as to what it should keep of the file open as from: the
 // permission bits rwxrwxrwx (never setuid, setgid or sticky) and, where the
 // process may, the owner and group. Nothing to do on Windows, where a new file

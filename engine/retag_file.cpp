@@ -210,6 +210,8 @@ class Retag {
     FileHolder output(OpenFile(path_, "r+b"));
     if (output.Get() == nullptr) return Discard(messages_.VerifyFailed);
     output.UseLargeBuffer();
+    // The disk takes the new file while it is read back.
+    StartFlushToDisk(output.Get());
     if (!VerifyRewrite(output.Get(), ReadFromFile, editor_.Summary())) {
       output.Close();
       return Discard(messages_.VerifyFailed);

@@ -10,6 +10,7 @@
 
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
+#include "engine/taggable_file.h"
 #include "tests/support/temp_folder.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
@@ -216,7 +217,7 @@ TEST_F(RetagFileTest, UnreadableStreamsAreRefusedUntouched) {
       {"text.ogg", Bytes{'h', 'e', 'l', 'l', 'o'}, "Input truncated or empty."},
       {"empty.ogg", Bytes{}, "Input truncated or empty."},
       {"junk.ogg", fixtures::JunkPrefix(), "Input is not an Ogg bitstream."},
-      {"other.ogg", fixtures::NonVorbis(), "Ogg bitstream does not contain vorbis data."},
+      {"other.ogg", fixtures::SpeexStream(), "Ogg bitstream contains Speex, not Vorbis or Opus."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -320,5 +321,18 @@ TEST_F(RetagFileTest, OldCopyThatCannotBeDeletedIsAWarning) {
   EXPECT_TRUE(fs::is_directory(path + ".old"));
 }
 #endif
+
+}  // namespace
+
+namespace {
+
+TEST(TaggableFileName, TakesOggOpusAndOgaInAnyCase) {
+  const struct {
+    const char* path;
+    bool taken;
+  } cases[] = {{"a.ogg", true}, {"dir/B.OGA", true},  {"c.Opus", true},   {"d.mp3", false},
+               {"ogg", false},  {"e.ogg.old", false}, {"f.opus.x", false}};
+  for (const auto& c : cases) EXPECT_EQ(IsTaggableFileName(String(c.path)), c.taken) << c.path;
+}
 
 }  // namespace

@@ -11,9 +11,9 @@
 
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
+#include "tests/support/temp_folder.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

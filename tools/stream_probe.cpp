@@ -191,8 +191,11 @@ Inspection Inspect(const Bytes& file) {
 
 Comments ParseComments(const Bytes& packet) {
   Comments result;
-  size_t at = 7;
-  if (packet.size() < 7 || packet[0] != 3 || memcmp(&packet[1], "vorbis", 6) != 0) return result;
+  const bool opus = packet.size() >= 8 && memcmp(packet.data(), "OpusTags", 8) == 0;
+  size_t at = opus ? 8 : 7;
+  if (!opus && (packet.size() < 7 || packet[0] != 3 || memcmp(&packet[1], "vorbis", 6) != 0)) {
+    return result;
+  }
   auto text = [&](std::string& out) {
     if (at + 4 > packet.size()) return false;
     size_t length = Le32(&packet[at]);
@@ -210,7 +213,9 @@ Comments ParseComments(const Bytes& packet) {
     if (!text(entry)) return result;
     result.entries.push_back(entry);
   }
-  result.valid = at + 1 == packet.size() && (packet[at] & 1) == 1;
+  // Vorbis ends with the framing bit; Opus may go on with binary data.
+  result.binaryData.assign(packet.begin() + static_cast<long>(at), packet.end());
+  result.valid = opus || (at + 1 == packet.size() && (packet[at] & 1) == 1);
   return result;
 }
 

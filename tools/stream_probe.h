@@ -48,8 +48,9 @@ struct Comments {
   bool valid = false;
   std::string vendor;
   std::vector<std::string> entries;
+  Bytes binaryData;  // what follows the list: the framing byte, or Opus binary data
 };
-// Parses a Vorbis comment header packet.
+// Parses a Vorbis comment header packet or an OpusTags packet.
 Comments ParseComments(const Bytes& packet);
 // The comment entries of the first stream of the file at path; empty when it has none.
 std::vector<std::string> CommentEntriesOf(const std::string& path);

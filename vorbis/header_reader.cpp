@@ -1,7 +1,11 @@
-// Opening side of TagEditor: reads the first Ogg page and the three Vorbis header
-// packets through libogg and libvorbis, and keeps what the writer needs.
+// Opening side of TagEditor: reads the first Ogg page and the header packets
+// (three for Vorbis through libvorbis, OpusHead and OpusTags for Opus) through
+// libogg, keeps what the writer needs, and hands the rest of the input over to
+// the page reader the writer copies pages with.
 #include <cstring>
 
+#include "vorbis/comment_packet.h"
+#include "vorbis/ogg_page_reader.h"
 #include "vorbis/tag_editor.h"
 
 const char kErrorTruncated[] = "Input truncated or empty.";
@@ -12,6 +16,9 @@ const char kErrorNotVorbis[] = "Ogg bitstream does not contain vorbis data.";
 const char kErrorCorruptSecondary[] = "Corrupt secondary header.";
 const char kErrorEofInHeaders[] = "EOF before end of vorbis headers.";
 const char kErrorMultiplexed[] = "Multiplexed Ogg streams are not supported.";
+const char kErrorSpeex[] = "Ogg bitstream contains Speex, not Vorbis or Opus.";
+const char kErrorFlac[] = "Ogg bitstream contains FLAC, not Vorbis or Opus.";
+const char kErrorTheora[] = "Ogg bitstream contains Theora, not Vorbis or Opus.";
 
 void OggSyncRelease::operator()(ogg_sync_state* state) const {
   ogg_sync_clear(state);
@@ -43,11 +50,32 @@ size_t WriteToFile(const void* data, size_t size, size_t count, void* handle) {
 
 namespace {
 
-// An owned heap copy of a packet's bytes (never a null pointer, even for 0 bytes).
-std::unique_ptr<unsigned char[]> CopyPacket(const ogg_packet& packet) {
-  std::unique_ptr<unsigned char[]> copy(new unsigned char[packet.bytes > 0 ? packet.bytes : 1]);
-  if (packet.bytes > 0) memcpy(copy.get(), packet.packet, static_cast<size_t>(packet.bytes));
-  return copy;
+std::string Bytes(const ogg_packet& packet) {
+  return std::string(reinterpret_cast<const char*>(packet.packet),
+                     static_cast<size_t>(packet.bytes > 0 ? packet.bytes : 0));
+}
+
+bool HasMagic(const ogg_packet& packet, const char* magic, size_t size) {
+  return packet.bytes > 0 &&
+         StartsWith(packet.packet, static_cast<size_t>(packet.bytes), magic, size);
+}
+
+// The refusal for a first stream of another codec that the editor knows by name.
+const char* OtherCodecError(const ogg_packet& packet) {
+  if (HasMagic(packet, "Speex   ", 8)) return kErrorSpeex;
+  if (HasMagic(packet,
+               "\x7F"
+               "FLAC",
+               5))
+    return kErrorFlac;
+  if (HasMagic(packet, "\x80theora", 7)) return kErrorTheora;
+  return nullptr;
+}
+
+// RFC 7845: "OpusHead", version 1 (any version of major 0 is readable), 19 bytes
+// at least.
+bool IsReadableOpusHead(const ogg_packet& packet) {
+  return packet.bytes >= 19 && (packet.packet[8] & 0xF0) == 0;
 }
 
 }  // namespace
@@ -60,19 +88,20 @@ void TagEditor::Clear() {
   comments_.reset();
   stream_.reset();
   sync_.reset();
+  reader_.reset();
   vendor_.reset();
-  identification_.reset();
-  setup_.reset();
+  identification_.clear();
+  setup_.clear();
+  opusBinary_.clear();
   info_.reset();
   read_ = nullptr;
   write_ = nullptr;
   input_ = nullptr;
   serial_ = 0;
-  identificationLength_ = 0;
-  setupLength_ = 0;
-  previousBlockSize_ = 0;
-  extraPage_ = 0;
-  inputEnded_ = 0;
+  opus_ = false;
+  opened_ = false;
+  lastHeaderSequence_ = 0;
+  headerPageEnded_ = false;
   originalComment_.clear();
   replacementComment_.clear();
   replaceComment_ = false;
@@ -121,62 +150,85 @@ bool TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
   vorbis_comment_init(comments_.get());
 
   if (ogg_stream_pagein(stream_.get(), &page) < 0) return Fail(kErrorFirstPage);
+  lastHeaderSequence_ = static_cast<uint32_t>(ogg_page_pageno(&page));
+  headerPageEnded_ = ogg_page_eos(&page) != 0;
   ogg_packet packet;
   if (ogg_stream_packetout(stream_.get(), &packet) != 1) return Fail(kErrorInitialHeader);
-  if (vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet) < 0) {
-    return Fail(kErrorNotVorbis);
-  }
-  identification_ = CopyPacket(packet);
-  identificationLength_ = static_cast<int32_t>(packet.bytes);
-
+  if (!ReadFirstHeader(packet)) return false;
   if (!ReadSecondaryHeaders()) return false;
 
   const char* vendor = comments_->vendor ? comments_->vendor : "";
   size_t vendorLength = strlen(vendor);
   vendor_.reset(new char[vendorLength + 1]);
   memcpy(vendor_.get(), vendor, vendorLength + 1);
+  info_.reset();
+  StartPageReader();
+  opened_ = true;
   return true;
 }
 
-// The comment header is the packet that arrives while i is 0, the setup header
-// the one that arrives while i is 1. One chunk beyond the setup header is read
-// and left in the sync state for the writer, as are any audio packets that
-// shared the setup header's page, left in the stream state.
+bool TagEditor::ReadFirstHeader(ogg_packet& packet) {
+  if (HasMagic(packet, "OpusHead", 8)) {
+    if (!IsReadableOpusHead(packet)) return Fail(kErrorInitialHeader);
+    opus_ = true;
+  } else if (const char* other = OtherCodecError(packet)) {
+    return Fail(other);
+  } else if (vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet) < 0) {
+    return Fail(kErrorNotVorbis);
+  }
+  identification_ = Bytes(packet);
+  return true;
+}
+
+void TagEditor::StartPageReader() {
+  reader_.reset(new OggPageReader(input_, read_));
+  reader_->Prepend(sync_->data + sync_->returned,
+                   static_cast<size_t>(sync_->fill - sync_->returned));
+  sync_.reset();
+}
+
+// The comment header is the first packet after the identification header, the
+// setup header (Vorbis only) the second. Reading stops with the page the last
+// header ends on: the sync state then holds exactly the input after it, and
+// audio packets that shared that page stay in the stream state.
 bool TagEditor::ReadSecondaryHeaders() {
+  const int count = opus_ ? 1 : 2;
   int i = 0;
   ogg_page page;
   ogg_packet packet;
-  while (i < 2) {
-    while (i < 2) {
-      int result = ogg_sync_pageout(sync_.get(), &page);
-      if (result == 0) break;
-      if (result < 0) {  // bytes skipped to regain sync
-        dataLeftOut_ = true;
-        continue;
-      }
-      // Another stream's page here means a multiplexed file: skipping it would
-      // drop that stream's headers from the output.
-      if (ogg_page_serialno(&page) != serial_) return Fail(kErrorMultiplexed);
-      ogg_stream_pagein(stream_.get(), &page);
-      while (i < 2) {
-        int got = ogg_stream_packetout(stream_.get(), &packet);
-        if (got == 0) break;
-        if (got < 0) return Fail(kErrorCorruptSecondary);
-        // Without a valid comment header there is no vendor text, and without a
-        // valid setup header no block sizes to compute granule positions from.
-        if (vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet) < 0) {
+  while (i < count) {
+    const int result = ogg_sync_pageout(sync_.get(), &page);
+    if (result == 0) {
+      if (ReadChunk() == 0) return Fail(kErrorEofInHeaders);
+      continue;
+    }
+    if (result < 0) {  // bytes skipped to regain sync
+      dataLeftOut_ = true;
+      continue;
+    }
+    // Another stream's page here means a multiplexed file: skipping it would
+    // drop that stream's headers from the output.
+    if (ogg_page_serialno(&page) != serial_) return Fail(kErrorMultiplexed);
+    ogg_stream_pagein(stream_.get(), &page);
+    lastHeaderSequence_ = static_cast<uint32_t>(ogg_page_pageno(&page));
+    headerPageEnded_ = ogg_page_eos(&page) != 0;
+    while (i < count) {
+      const int got = ogg_stream_packetout(stream_.get(), &packet);
+      if (got == 0) break;
+      if (got < 0) return Fail(kErrorCorruptSecondary);
+      // Without a valid comment header there is no vendor text.
+      if (opus_) {
+        if (!ParseOpusTags(packet.packet, static_cast<size_t>(packet.bytes), comments_.get(),
+                           &opusBinary_)) {
           return Fail(kErrorCorruptSecondary);
         }
-        if (i == 0)
-          originalComment_.assign(reinterpret_cast<const char*>(packet.packet), packet.bytes);
-        if (i == 1) {
-          setup_ = CopyPacket(packet);
-          setupLength_ = static_cast<int32_t>(packet.bytes);
-        }
-        ++i;
+      } else if (vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet) < 0) {
+        return Fail(kErrorCorruptSecondary);
       }
+      if (i == 0) originalComment_ = Bytes(packet);
+      if (i == 1) setup_ = Bytes(packet);
+      ++i;
     }
-    if (ReadChunk() == 0 && i < 2) return Fail(kErrorEofInHeaders);
   }
   return true;
 }

@@ -28,16 +28,31 @@ uint32_t OggPageView::Sequence() const { return Le32(header + 18); }
 uint32_t OggPageView::StoredCrc() const { return Le32(header + 22); }
 
 OggPageReader::OggPageReader(void* handle, ReadFunc read)
-    : handle_(handle), read_(read), buffer_(kBlockSize + kMaxPage) {}
+    : handle_(handle), read_(read), buffer_(kBlockSize + 2 * kMaxPage) {}
+
+void OggPageReader::Prepend(const unsigned char* data, size_t size) {
+  if (size > buffer_.size() - end_) buffer_.resize(end_ + size);
+  std::memcpy(buffer_.data() + end_, data, size);
+  end_ += size;
+}
+
+void OggPageReader::Compact() {
+  // The kept page goes to the front, what is left to read right after it (junk
+  // that lay between them is gone by now).
+  std::memmove(buffer_.data(), buffer_.data() + keep_, keepSize_);
+  std::memmove(buffer_.data() + keepSize_, buffer_.data() + start_, end_ - start_);
+  end_ = keepSize_ + end_ - start_;
+  start_ = keepSize_;
+  keep_ = 0;
+}
 
 bool OggPageReader::Fill(size_t count) {
   while (end_ - start_ < count) {
     if (ended_) return false;
     if (buffer_.size() - start_ < count || buffer_.size() - end_ < kBlockSize / 4) {
-      // Move what is left to the front so that a whole page and a block fit.
-      std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);
-      end_ -= start_;
-      start_ = 0;
+      // Move what is left (and the kept page) to the front so that a whole
+      // page and a block fit.
+      Compact();
     }
     const size_t room = buffer_.size() - end_;
     const size_t got =
@@ -49,7 +64,20 @@ bool OggPageReader::Fill(size_t count) {
   return true;
 }
 
-bool OggPageReader::Next(OggPageView& page) {
+bool OggPageReader::Next(OggPageView& page, OggPageView* keep) {
+  keep_ = keep != nullptr ? static_cast<size_t>(keep->header - buffer_.data()) : start_;
+  keepSize_ = keep != nullptr ? keep->Size() : 0;
+  const bool found = Find(page);
+  if (keep != nullptr) {
+    keep->header = buffer_.data() + keep_;
+    keep->body = keep->header + keep->headerSize;
+  }
+  keep_ = start_;
+  keepSize_ = 0;
+  return found;
+}
+
+bool OggPageReader::Find(OggPageView& page) {
   for (;;) {
     if (!Fill(kMinHeader)) break;
     const unsigned char* p = buffer_.data() + start_;

@@ -1,14 +1,16 @@
 // Reads Ogg pages out of a byte stream in large blocks, without libogg: the
 // checker of rewritten files reads with it, independently of the writer.
-// Bytes that are not part of a page are counted and passed over.
+// Bytes that are not part of a page are counted and passed over. The editor
+// copies audio pages with it too.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "vorbis/tag_editor.h"
+#include "vorbis/io_functions.h"
 
-// One page, pointing into the reader's buffer: valid until the next Next call.
+// One page, pointing into the reader's buffer: valid until the next Next call
+// (or the one after, when it is handed to that call as the page to keep).
 struct OggPageView {
   const unsigned char* header = nullptr;  // 27 bytes, then the lacing values
   size_t headerSize = 0;
@@ -27,6 +29,7 @@ struct OggPageView {
   uint32_t Serial() const;
   uint32_t Sequence() const;
   uint32_t StoredCrc() const;
+  size_t Size() const { return headerSize + bodySize; }
   int SegmentCount() const { return header[26]; }
   int Lacing(int i) const { return header[27 + i]; }
 };
@@ -39,11 +42,17 @@ class OggPageReader {
   OggPageReader(const OggPageReader&) = delete;
   OggPageReader& operator=(const OggPageReader&) = delete;
 
+  // Bytes that come before whatever the read function gives: the part of the
+  // input another reader had already taken. Only before the first Next.
+  void Prepend(const unsigned char* data, size_t size);
+
   // The next page, or false at the end of the input. A page whose checksum is
   // wrong is delivered (crcValid false) when a page or the end of the input
   // follows right after it; otherwise its first byte counts as skipped and the
   // search goes on.
-  bool Next(OggPageView& page);
+  // When keep is given, it must be the page the previous call returned: it stays
+  // valid through this call (its pointers follow the bytes if they move).
+  bool Next(OggPageView& page, OggPageView* keep = nullptr);
   // Bytes passed over so far: junk between pages, and an unfinished page at the end.
   uint64_t SkippedBytes() const { return skipped_; }
   // Bytes taken from the read function so far.
@@ -52,12 +61,17 @@ class OggPageReader {
  private:
   // Makes at least count bytes available from start_; false when the input ends first.
   bool Fill(size_t count);
+  // Moves the kept page and the bytes not read yet to the front of the buffer.
+  void Compact();
+  bool Find(OggPageView& page);
 
   void* handle_;
   ReadFunc read_;
   std::vector<unsigned char> buffer_;
   size_t start_ = 0;
   size_t end_ = 0;
+  size_t keep_ = 0;  // the page kept through the current Next call
+  size_t keepSize_ = 0;
   bool ended_ = false;
   uint64_t skipped_ = 0;
   uint64_t bytesRead_ = 0;

@@ -5,55 +5,51 @@
 
 namespace {
 
-// Follows the first stream's packets across its pages: the three headers are
-// gathered whole, the audio packets go straight into a digest.
+// Follows the first stream's packets across its pages: the headers are gathered
+// whole, the audio packets go straight into a digest.
 class FirstStreamChecker {
  public:
   explicit FirstStreamChecker(const StreamSummary& expected) : expected_(expected) {}
 
-  // False when the page does not fit the stream read so far.
+  // False when the page cannot belong to the stream read so far.
   bool TakePage(const OggPageView& page) {
-    if (page.Serial() != expected_.serial || page.Sequence() != nextSequence_) return false;
-    if (page.IsFirst() != (nextSequence_ == 0)) return false;
-    if (page.IsContinued() != packetOpen_) return false;
-    ++nextSequence_;
-    // Each run of segments up to a packet's end goes in as one piece.
-    size_t start = 0;
+    if (page.Serial() != expected_.serial) return false;
+    if (page.IsFirst() != (pageCount_ == 0)) return false;
+    ++pageCount_;
+    AddPagePlace(pages_, page.Serial(), page.Sequence(), page.Flags());
+    ended_ = page.IsLast();
+    if (headersSeen_ == expected_.headerCount) {
+      audio_.AddLacedBody(page.header + 27, page.SegmentCount(), page.body);
+      return true;
+    }
     size_t offset = 0;
     for (int i = 0; i < page.SegmentCount(); ++i) {
       const size_t size = static_cast<size_t>(page.Lacing(i));
+      AddBytes(page.body + offset, size);
       offset += size;
-      packetOpen_ = size == 255;
-      if (!packetOpen_) {
-        AddBytes(page.body + start, offset - start);
-        EndPacket();
-        start = offset;
-      }
+      if (size < 255) EndPacket();
     }
-    if (offset > start) AddBytes(page.body + start, offset - start);
-    ended_ = page.IsLast();
     return true;
   }
 
   // True when the stream ended properly and held what was expected.
   bool Matches() const {
-    return ended_ && !packetOpen_ && headersSeen_ == 3 &&
+    return ended_ && headersSeen_ == expected_.headerCount &&
            identification_ == expected_.identification && comment_ == expected_.comment &&
-           setup_ == expected_.setup && audio_ == expected_.audio;
+           setup_ == expected_.setup && audio_ == expected_.audio && pages_ == expected_.pages;
   }
   bool Ended() const { return ended_; }
 
  private:
   std::string* Header() {
+    if (headersSeen_ >= expected_.headerCount) return nullptr;
     switch (headersSeen_) {
       case 0:
         return &identification_;
       case 1:
         return &comment_;
-      case 2:
-        return &setup_;
       default:
-        return nullptr;
+        return &setup_;
     }
   }
   void AddBytes(const unsigned char* data, size_t size) {
@@ -64,7 +60,7 @@ class FirstStreamChecker {
     }
   }
   void EndPacket() {
-    if (headersSeen_ < 3) {
+    if (headersSeen_ < expected_.headerCount) {
       ++headersSeen_;
     } else {
       audio_.EndPacket();
@@ -72,12 +68,12 @@ class FirstStreamChecker {
   }
 
   const StreamSummary& expected_;
-  uint32_t nextSequence_ = 0;
-  bool packetOpen_ = false;
+  uint64_t pageCount_ = 0;
   bool ended_ = false;
   int headersSeen_ = 0;
   std::string identification_, comment_, setup_;
   PacketDigest audio_;
+  PacketDigest pages_;
 };
 
 }  // namespace
@@ -86,9 +82,10 @@ bool VerifyRewrite(void* input, ReadFunc read, const StreamSummary& expected) {
   OggPageReader reader(input, read);
   FirstStreamChecker first(expected);
   PacketDigest trailing;
+  PacketDigest damaged;
   OggPageView page;
   while (reader.Next(page)) {
-    if (!page.crcValid) return false;
+    if (!page.crcValid) AddPagePlace(damaged, page.Serial(), page.Sequence(), page.Flags());
     if (!first.Ended()) {
       if (!first.TakePage(page)) return false;
     } else {
@@ -97,5 +94,6 @@ bool VerifyRewrite(void* input, ReadFunc read, const StreamSummary& expected) {
       trailing.EndPacket();
     }
   }
-  return reader.SkippedBytes() == 0 && first.Matches() && trailing == expected.trailing;
+  return reader.SkippedBytes() == 0 && first.Matches() && trailing == expected.trailing &&
+         damaged == expected.damaged;
 }

@@ -1,10 +1,12 @@
-// Writing side of TagEditor: the two unchanged headers and a rebuilt comment
-// header, the first stream's audio packets re-paged with their granule positions,
-// then every remaining page of the input byte for byte. No audio is decoded.
+// Writing side of TagEditor, in three phases: the header pages anew (with any
+// audio that shared the last header's page rebuilt onto pages of its own), the
+// first stream's audio pages copied as they are but for their sequence numbers,
+// then every later page byte for byte. No audio is decoded or re-paged.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
+#include "vorbis/comment_packet.h"
+#include "vorbis/ogg_page_reader.h"
 #include "vorbis/tag_editor.h"
 
 const char kErrorWrite[] =
@@ -13,41 +15,9 @@ const char kErrorCorruptContinuing[] = "Corrupt or missing data, continuing...";
 
 namespace {
 
-// Releases the packer's buffer whatever happens to the packet built in it.
-struct PackBuffer {
-  oggpack_buffer buffer;
-  PackBuffer() { oggpack_writeinit(&buffer); }
-  ~PackBuffer() { oggpack_writeclear(&buffer); }
-  PackBuffer(const PackBuffer&) = delete;
-  PackBuffer& operator=(const PackBuffer&) = delete;
-};
-
-void PackBytes(oggpack_buffer* buffer, const char* bytes, long count) {
-  for (long i = 0; i < count; ++i) oggpack_write(buffer, static_cast<unsigned char>(bytes[i]), 8);
-}
-
-// The Vorbis comment header: type 3, "vorbis", the vendor text, the entries as
-// 32-bit little-endian lengths and bytes, and the framing bit.
-std::string BuildCommentPacket(const char* vendor, const vorbis_comment& comments) {
-  PackBuffer pack;
-  oggpack_buffer* buffer = &pack.buffer;
-  oggpack_write(buffer, 3, 8);
-  PackBytes(buffer, "vorbis", 6);
-  long vendorLength = static_cast<long>(strlen(vendor));
-  oggpack_write(buffer, static_cast<unsigned long>(vendorLength), 32);
-  PackBytes(buffer, vendor, vendorLength);
-  int count = comments.comments;
-  oggpack_write(buffer, static_cast<unsigned long>(count), 32);
-  for (int i = 0; i < count; ++i) {
-    const char* entry = comments.user_comments[i];
-    long length = entry ? comments.comment_lengths[i] : 0;
-    oggpack_write(buffer, static_cast<unsigned long>(length), 32);
-    PackBytes(buffer, entry, length);
-  }
-  oggpack_write(buffer, 1, 1);
-  return std::string(reinterpret_cast<const char*>(oggpack_get_buffer(buffer)),
-                     static_cast<size_t>(oggpack_bytes(buffer)));
-}
+// Audio rebuilt from the last header's page may take in following pages while a
+// packet runs on; a packet larger than this is given up (left out) instead.
+constexpr size_t kMaxRebuiltBytes = 4 * 1024 * 1024;
 
 ogg_packet PacketOf(const std::string& bytes, long number) {
   ogg_packet packet;
@@ -58,37 +28,44 @@ ogg_packet PacketOf(const std::string& bytes, long number) {
   return packet;
 }
 
-// A damaged page may carry a position near the top of the range: the running
-// count stops there rather than overflow.
-int64_t AddSamples(int64_t granule, int32_t samples) {
-  if (samples > 0 && granule > INT64_MAX - samples) return INT64_MAX;
-  return granule + samples;
+void StoreLe32(unsigned char* p, uint32_t value) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-// Takes the next packet out of a stream state, passing over holes in the data:
-// the packets on either side of a hole are still delivered, and the hole noted.
-bool NextPacket(ogg_stream_state* stream, ogg_packet* packet, bool& hole) {
-  for (;;) {
-    int result = ogg_stream_packetout(stream, packet);
-    if (result > 0) return true;
-    if (result == 0) return false;
-    hole = true;
+// The CRC a page must carry once the bytes at offset change by delta (XORed in),
+// from the CRC it carried: the CRC is linear, so the change's own CRC, carried
+// over the rest of the page, is all that differs. A wrong CRC stays as wrong.
+uint32_t CarriedCrc(uint32_t crc, const unsigned char* delta, size_t size, size_t offset,
+                    size_t pageSize) {
+  return crc ^ OggCrcAppendZeros(OggCrcUpdate(0, delta, size), pageSize - offset - size);
+}
+
+// Whether the stream state still holds lacing values not yet taken as packets.
+bool HoldsData(const ogg_stream_state& stream) {
+  return stream.lacing_fill > stream.lacing_returned;
+}
+
+// Renumbers a copied page and sets its flags into header (room for 282 bytes),
+// updating its CRC incrementally.
+size_t PatchedHeader(const OggPageView& page, uint32_t sequence, int flags, unsigned char* header) {
+  memcpy(header, page.header, page.headerSize);
+  uint32_t crc = page.StoredCrc();
+  if (sequence != page.Sequence()) {
+    unsigned char delta[4];
+    StoreLe32(delta, sequence ^ page.Sequence());
+    crc = CarriedCrc(crc, delta, 4, 18, page.Size());
+    StoreLe32(header + 18, sequence);
   }
+  if (flags != page.Flags()) {
+    const unsigned char delta = static_cast<unsigned char>(flags ^ page.Flags());
+    crc = CarriedCrc(crc, &delta, 1, 5, page.Size());
+    header[5] = static_cast<unsigned char>(flags);
+  }
+  StoreLe32(header + 22, crc);
+  return page.headerSize;
 }
 
 }  // namespace
-
-int32_t TagEditor::PacketDuration(ogg_packet* packet) {
-  if (!info_) return 0;
-  long blockSize = vorbis_packet_blocksize(info_.get(), packet);
-  // An unreadable packet (empty, or not audio) adds nothing and must not
-  // disturb the overlap with the packets around it.
-  if (blockSize < 0) return 0;
-  int32_t duration =
-      previousBlockSize_ == 0 ? 0 : (previousBlockSize_ + static_cast<int32_t>(blockSize)) / 4;
-  previousBlockSize_ = static_cast<int32_t>(blockSize);
-  return duration;
-}
 
 void TagEditor::ReplaceCommentHeader(const std::string& packet) {
   replacementComment_ = packet;
@@ -98,68 +75,47 @@ void TagEditor::ReplaceCommentHeader(const std::string& packet) {
 std::string TagEditor::CommentHeader() const {
   if (replaceComment_) return replacementComment_;
   if (!comments_) return std::string();
-  return BuildCommentPacket(vendor_ ? vendor_.get() : "", *comments_);
+  const char* vendor = vendor_ ? vendor_.get() : "";
+  return opus_ ? BuildOpusTagsPacket(vendor, *comments_, opusBinary_)
+               : BuildVorbisCommentPacket(vendor, *comments_);
 }
 
-bool TagEditor::UnfinishedInput() const { return sync_ && sync_->fill > sync_->returned; }
+bool TagEditor::InFirstStream(const OggPageView& page) const {
+  return page.Serial() == static_cast<uint32_t>(serial_);
+}
 
-bool TagEditor::FetchNextPacket(ogg_packet* packet, ogg_page* inputPage) {
-  if (NextPacket(stream_.get(), packet, dataLeftOut_)) {
-    summary_.audio.AddPacket(packet->packet, static_cast<size_t>(packet->bytes));
-    return true;
-  }
-  for (;;) {
-    if (inputEnded_) return false;
-    for (;;) {
-      const int result = ogg_sync_pageout(sync_.get(), inputPage);
-      if (result > 0) break;
-      if (result < 0) {
-        dataLeftOut_ = true;
-      } else if (ReadChunk() == 0) {
-        return false;
-      }
-    }
-    if (ogg_page_serialno(inputPage) != serial_) {
-      // The first stream ends here; this page is written after it, unchanged.
-      inputEnded_ = 1;
-      extraPage_ = 1;
+bool TagEditor::NextInputPage(OggPageView& page, OggPageView* keep) {
+  if (!reader_->Next(page, keep)) return false;
+  if (!page.crcValid) dataLeftOut_ = true;
+  return true;
+}
+
+bool TagEditor::WriteBytes(const unsigned char* data, size_t size, void* output) {
+  return write_(data, 1, size, output) == size;
+}
+
+bool TagEditor::FlushPages(ogg_stream_state* out, void* output) {
+  ogg_page page;
+  while (ogg_stream_flush(out, &page)) {
+    AddPagePlace(summary_.pages, static_cast<uint32_t>(serial_),
+                 static_cast<uint32_t>(ogg_page_pageno(&page)), page.header[5]);
+    if (ogg_page_eos(&page)) endWritten_ = true;
+    if (!WriteBytes(page.header, static_cast<size_t>(page.header_len), output) ||
+        !WriteBytes(page.body, static_cast<size_t>(page.body_len), output)) {
       return false;
     }
-    if (ogg_page_eos(inputPage)) inputEnded_ = 1;
-    ogg_stream_pagein(stream_.get(), inputPage);
-    if (NextPacket(stream_.get(), packet, dataLeftOut_)) {
-      summary_.audio.AddPacket(packet->packet, static_cast<size_t>(packet->bytes));
-      return true;
-    }
   }
-}
-
-bool TagEditor::WritePage(const ogg_page& page, void* output) {
-  size_t headerLength = static_cast<size_t>(page.header_len);
-  size_t bodyLength = static_cast<size_t>(page.body_len);
-  return write_(page.header, 1, headerLength, output) == headerLength &&
-         write_(page.body, 1, bodyLength, output) == bodyLength;
-}
-
-bool TagEditor::WriteTrailingPage(const ogg_page& page, void* output) {
-  summary_.trailing.AddBytes(page.header, static_cast<size_t>(page.header_len));
-  summary_.trailing.AddBytes(page.body, static_cast<size_t>(page.body_len));
-  summary_.trailing.EndPacket();
-  return WritePage(page, output);
+  nextSequence_ = static_cast<uint32_t>(out->pageno);
+  return true;
 }
 
 int TagEditor::Write(void* output) {
   bool written = false;
   summary_ = StreamSummary();
-  if (sync_ && identification_ && setup_) {
-    extraPage_ = 0;
-    inputEnded_ = 0;
-    std::unique_ptr<ogg_stream_state, OggStreamRelease> out(new ogg_stream_state);
-    ogg_stream_init(out.get(), serial_);
-    written = WriteAll(out.get(), output);
-  }
-  identification_.reset();
-  setup_.reset();
+  if (opened_ && reader_) written = WriteStream(output);
+  opened_ = false;
+  reader_.reset();
+  stream_.reset();
   if (!written) {
     lastError_ = kErrorWrite;
     return -1;
@@ -167,90 +123,157 @@ int TagEditor::Write(void* output) {
   return 0;
 }
 
-bool TagEditor::WriteAll(ogg_stream_state* out, void* output) {
+bool TagEditor::WriteStream(void* output) {
   summary_.serial = static_cast<uint32_t>(serial_);
-  summary_.identification.assign(reinterpret_cast<const char*>(identification_.get()),
-                                 static_cast<size_t>(identificationLength_));
+  summary_.headerCount = opus_ ? 2 : 3;
+  summary_.identification = identification_;
   summary_.comment = CommentHeader();
-  summary_.setup.assign(reinterpret_cast<const char*>(setup_.get()),
-                        static_cast<size_t>(setupLength_));
+  summary_.setup = setup_;
+  endWritten_ = false;
+
+  OggPageView page;
+  bool more = NextInputPage(page);
+  // Audio follows the headers when a packet waits on the last header's page or
+  // the stream goes on with more pages.
+  const bool audioFollows = ogg_stream_packetpeek(stream_.get(), nullptr) == 1 ||
+                            (!headerPageEnded_ && more && InFirstStream(page));
+  if (!audioFollows && HoldsData(*stream_)) dataLeftOut_ = true;
+  std::unique_ptr<ogg_stream_state, OggStreamRelease> out(new ogg_stream_state);
+  ogg_stream_init(out.get(), serial_);
+  if (!WriteHeaderPages(out.get(), audioFollows, output)) return false;
+  if (audioFollows && !RebuildSharedStart(out.get(), page, more, output)) return false;
+  const uint32_t shift = nextSequence_ - (lastHeaderSequence_ + 1);
+  if (!headerPageEnded_ && !CopyAudioPages(shift, page, more, output)) return false;
+  if (!endWritten_ && !WriteEndPage(output)) return false;
+  return CopyTrailingPages(page, more, output);
+}
+
+// The identification header alone on the first page, then the comment header
+// (and the setup header) flushed, so that audio starts on a page of its own. A
+// stream without audio ends on its last header page.
+bool TagEditor::WriteHeaderPages(ogg_stream_state* out, bool audioFollows, void* output) {
   ogg_packet identification = PacketOf(summary_.identification, 0);
   identification.b_o_s = 1;
-  ogg_packet comment = PacketOf(summary_.comment, 1);
-  ogg_packet setup = PacketOf(summary_.setup, 2);
-
   ogg_stream_packetin(out, &identification);
+  if (!FlushPages(out, output)) return false;
+  ogg_packet comment = PacketOf(summary_.comment, 1);
   ogg_stream_packetin(out, &comment);
-  ogg_stream_packetin(out, &setup);
-  // Every header page goes out before the first audio packet is submitted, so
-  // the audio starts on a page of its own. The first audio packet is fetched
-  // beforehand only to learn whether there is any: a stream of headers alone
-  // must end its last header page with the end-of-stream flag.
-  ogg_packet packet;
-  ogg_page inputPage;
-  bool fetched = FetchNextPacket(&packet, &inputPage);
-  if (!fetched) out->e_o_s = 1;
-  ogg_page page;
-  while (ogg_stream_flush(out, &page)) {
-    if (!WritePage(page, output)) return false;
+  if (!opus_) {
+    ogg_packet setup = PacketOf(summary_.setup, 2);
+    ogg_stream_packetin(out, &setup);
   }
+  if (!audioFollows) out->e_o_s = 1;
+  return FlushPages(out, output);
+}
 
-  int64_t granule = 0;
-  bool flushNext = false;
-  bool pageOutNext = false;
-  for (; fetched; fetched = FetchNextPacket(&packet, &inputPage)) {
-    granule = AddSamples(granule, PacketDuration(&packet));
-    // Pages are taken out only when the packet before carried a granule position
-    // of its own. Every ready page is written, not just one, so that the output
-    // stream never holds more than about a page of audio whatever the input's
-    // page sizes are.
-    if (flushNext) {
-      while (ogg_stream_flush(out, &page)) {
-        if (!WritePage(page, output)) return false;
-      }
-    } else if (pageOutNext) {
-      while (ogg_stream_pageout(out, &page)) {
-        if (!WritePage(page, output)) return false;
-      }
-    }
-    flushNext = false;
-    pageOutNext = false;
-    if (packet.granulepos == -1) {
-      packet.granulepos = granule;
-      ogg_stream_packetin(out, &packet);
-    } else if (granule > packet.granulepos) {
-      // A shortened final block: its page must end with this position.
-      granule = packet.granulepos;
-      ogg_stream_packetin(out, &packet);
-      flushNext = true;
-    } else {
-      // The input's clock leads (a stream that does not start at zero): follow
-      // it, so that later packets without a position of their own stay in step.
-      granule = packet.granulepos;
-      ogg_stream_packetin(out, &packet);
-      pageOutNext = true;
-    }
-  }
-
-  out->e_o_s = 1;
-  while (ogg_stream_flush(out, &page)) {
-    if (!WritePage(page, output)) return false;
-  }
-  if (extraPage_ && !WriteTrailingPage(inputPage, output)) return false;
-
-  // Whatever follows the first stream is copied page by page, unchanged.
-  inputEnded_ = 0;
+// Audio packets on the last header's page go onto fresh pages, each input page's
+// packets flushed together so that every page keeps its granule position. A
+// packet that runs on takes in the next pages until it ends, unless one of
+// them is damaged (it is then copied as it is, and the packet left out).
+bool TagEditor::RebuildSharedStart(ogg_stream_state* out, OggPageView& page, bool& more,
+                                   void* output) {
+  bool ended = headerPageEnded_;
+  size_t taken = 0;
   for (;;) {
-    int result = ogg_sync_pageout(sync_.get(), &page);
-    if (result > 0) {
-      if (!WriteTrailingPage(page, output)) return false;
-    } else if (result < 0) {
-      lastError_ = kErrorCorruptContinuing;
-      dataLeftOut_ = true;
-    } else if (ReadChunk() == 0) {
-      inputEnded_ = 1;
-      if (UnfinishedInput()) dataLeftOut_ = true;
-      return true;
+    ogg_packet packet;
+    for (int got; (got = ogg_stream_packetout(stream_.get(), &packet)) != 0;) {
+      if (got < 0) {
+        dataLeftOut_ = true;
+        continue;
+      }
+      summary_.audio.AddPacket(packet.packet, static_cast<size_t>(packet.bytes));
+      packet.b_o_s = 0;
+      packet.e_o_s = 0;
+      ogg_stream_packetin(out, &packet);
+    }
+    if (!HoldsData(*stream_)) break;
+    if (ended || !more || !InFirstStream(page) || !page.crcValid || taken > kMaxRebuiltBytes) {
+      dataLeftOut_ = true;  // the packet that runs on is lost
+      break;
+    }
+    if (!FlushPages(out, output)) return false;
+    if (page.Sequence() != lastHeaderSequence_ + 1) dataLeftOut_ = true;
+    lastHeaderSequence_ = page.Sequence();
+    ended = page.IsLast();
+    taken += page.Size();
+    ogg_page taking;
+    taking.header = const_cast<unsigned char*>(page.header);
+    taking.header_len = static_cast<long>(page.headerSize);
+    taking.body = const_cast<unsigned char*>(page.body);
+    taking.body_len = static_cast<long>(page.bodySize);
+    ogg_stream_pagein(stream_.get(), &taking);
+    more = NextInputPage(page);
+  }
+  if (ended) headerPageEnded_ = true;  // nothing of the stream is left to copy
+  if (ended || !more || !InFirstStream(page)) out->e_o_s = 1;
+  return FlushPages(out, output);
+}
+
+// Every page of the first stream as it is: same body, lacing, granule position
+// and flags, with its sequence number shifted by as many pages as the headers
+// gained or lost. A page is written once the next one is known, so that the
+// last page gets the end-of-stream flag if it lacked it.
+bool TagEditor::CopyAudioPages(uint32_t sequenceShift, OggPageView& page, bool& more,
+                               void* output) {
+  OggPageView pending;
+  bool hasPending = false;
+  uint32_t expected = lastHeaderSequence_ + 1;
+  while (more && InFirstStream(page)) {
+    if (page.Sequence() != expected) dataLeftOut_ = true;  // a hole, or a page repeated
+    expected = page.Sequence() + 1;
+    summary_.audio.AddLacedBody(page.header + 27, page.SegmentCount(), page.body);
+    if (hasPending && !WriteCopiedPage(pending, sequenceShift, pending.Flags(), output)) {
+      return false;
+    }
+    pending = page;
+    hasPending = true;
+    more = NextInputPage(page, &pending);
+    if (pending.IsLast()) break;
+  }
+  if (!hasPending) return true;
+  return WriteCopiedPage(pending, sequenceShift, pending.Flags() | OggPageView::kLast, output);
+}
+
+bool TagEditor::WriteCopiedPage(const OggPageView& page, uint32_t sequenceShift, int flags,
+                                void* output) {
+  unsigned char header[27 + 255];
+  const uint32_t sequence = page.Sequence() + sequenceShift;
+  const size_t headerSize = PatchedHeader(page, sequence, flags, header);
+  AddPagePlace(summary_.pages, page.Serial(), sequence, flags);
+  if (!page.crcValid) AddPagePlace(summary_.damaged, page.Serial(), sequence, flags);
+  if ((flags & OggPageView::kLast) != 0) endWritten_ = true;
+  nextSequence_ = sequence + 1;
+  return WriteBytes(header, headerSize, output) && WriteBytes(page.body, page.bodySize, output);
+}
+
+// A stream whose data all went missing after its headers still needs an end:
+// a page of no packets carrying the flag.
+bool TagEditor::WriteEndPage(void* output) {
+  unsigned char header[27] = {'O', 'g', 'g', 'S', 0, OggPageView::kLast};
+  memset(header + 6, 0xFF, 8);  // no packet ends on this page
+  StoreLe32(header + 14, static_cast<uint32_t>(serial_));
+  StoreLe32(header + 18, nextSequence_);
+  StoreLe32(header + 22, OggPageCrc(header, sizeof header, nullptr, 0));
+  AddPagePlace(summary_.pages, static_cast<uint32_t>(serial_), nextSequence_, OggPageView::kLast);
+  endWritten_ = true;
+  return WriteBytes(header, sizeof header, output);
+}
+
+// Whatever follows the first stream, page by page, unchanged.
+bool TagEditor::CopyTrailingPages(OggPageView& page, bool more, void* output) {
+  const uint64_t skippedBefore = reader_->SkippedBytes();
+  for (; more; more = NextInputPage(page)) {
+    summary_.trailing.AddBytes(page.header, page.headerSize);
+    summary_.trailing.AddBytes(page.body, page.bodySize);
+    summary_.trailing.EndPacket();
+    if (!page.crcValid)
+      AddPagePlace(summary_.damaged, page.Serial(), page.Sequence(), page.Flags());
+    if (!WriteBytes(page.header, page.headerSize, output) ||
+        !WriteBytes(page.body, page.bodySize, output)) {
+      return false;
     }
   }
+  if (reader_->SkippedBytes() > skippedBefore) lastError_ = kErrorCorruptContinuing;
+  if (reader_->SkippedBytes() > 0) dataLeftOut_ = true;
+  return true;
 }

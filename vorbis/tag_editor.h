@@ -1,6 +1,7 @@
-// TagEditor: replaces the comment header of an Ogg Vorbis stream without decoding
-// or touching its audio. Open reads the three Vorbis headers of the first logical
-// stream, SetTag edits the comment list, Write produces the whole stream anew.
+// TagEditor: replaces the comment header of an Ogg Vorbis or Ogg Opus stream
+// without decoding or touching its audio. Open reads the headers of the first
+// logical stream, SetTag edits the comment list, Write produces the stream anew:
+// new header pages, then the audio pages and every later page as they are.
 #pragma once
 #include <ogg/ogg.h>
 #include <vorbis/codec.h>
@@ -11,17 +12,12 @@
 #include <memory>
 #include <string>
 
+#include "vorbis/io_functions.h"
 #include "vorbis/stream_summary.h"
 
 class WideString;
-
-// Same contracts as fread and fwrite, with an opaque handle in place of FILE*.
-typedef size_t (*ReadFunc)(void* buffer, size_t size, size_t count, void* handle);
-typedef size_t (*WriteFunc)(const void* data, size_t size, size_t count, void* handle);
-
-// fread and fwrite on the FILE* given as handle.
-size_t ReadFromFile(void* buffer, size_t size, size_t count, void* handle);
-size_t WriteToFile(const void* data, size_t size, size_t count, void* handle);
+class OggPageReader;
+struct OggPageView;
 
 // Each clears the library state it is given, then frees its memory.
 struct OggSyncRelease {
@@ -39,7 +35,8 @@ struct VorbisInfoRelease {
 
 class TagEditor {
  public:
-  // Size of every read from the input handle.
+  // Size of every read from the input handle while the headers are read (the
+  // page reader reads the rest in large blocks).
   static constexpr int kChunkSize = 4096;
 
   TagEditor();
@@ -47,11 +44,14 @@ class TagEditor {
   TagEditor(const TagEditor&) = delete;
   TagEditor& operator=(const TagEditor&) = delete;
 
-  // Reads the identification, comment and setup headers of the first logical
-  // stream. The input handle is not owned and must stay valid until Write has
+  // Reads the headers of the first logical stream: identification, comment and
+  // setup for Vorbis, OpusHead and OpusTags for Opus. Speex, FLAC and Theora
+  // are refused by name. The input handle is not owned and must stay valid until Write has
   // returned, because Write reads the rest of the input through it. On failure
   // LastError gives the reason and the editor holds nothing.
   bool Open(void* input, ReadFunc read, WriteFunc write);
+  // Whether the stream opened is Ogg Opus (else Ogg Vorbis).
+  bool IsOpus() const { return opus_; }
   // Open with fread and fwrite on a stream opened in mode "rb".
   bool OpenFile(FILE* input);
   // A constant English text, or null when nothing has been reported.
@@ -59,17 +59,12 @@ class TagEditor {
   // Releases everything the editor owns; the last error keeps its text.
   void Clear();
 
-  // Writes the headers (comment header rebuilt from the vendor string read at open
-  // time and the current comment list), the audio packets of the first stream
-  // re-paged, and every later page of the input unchanged. Returns 0, or -1 when
-  // the write function fails. Valid once, after a successful Open.
+  // Writes the header pages (the comment header rebuilt from the vendor text read
+  // at open time and the current comment list), the first stream's audio pages
+  // as they are but for their sequence numbers, and every later page of the
+  // input unchanged. Returns 0, or -1 when the write function fails. Valid once,
+  // after a successful Open.
   int Write(void* output);
-  // Next packet of the first logical stream; false at its end. The page most
-  // recently taken from the input is left in inputPage.
-  bool FetchNextPacket(ogg_packet* packet, ogg_page* inputPage);
-  // Samples this audio packet adds to the granule position; updates the
-  // remembered block size.
-  int32_t PacketDuration(ogg_packet* packet);
 
   // Replaces every entry of the field key by the single entry key=value (UTF-8).
   void SetTag(const char* key, const WideString& value);
@@ -89,38 +84,54 @@ class TagEditor {
   std::string CommentHeader() const;
   // After Write: what the new stream must hold, summed up from the input side.
   const StreamSummary& Summary() const { return summary_; }
-  // After Write: whether input bytes were left out of the output (junk between
-  // pages, damaged pages, holes, an unfinished page at the end).
+  // After Write: whether the input held data that could not be read: junk between
+  // pages, pages with a wrong checksum (copied as they are), holes in the page
+  // sequence, an unfinished page or packet at the end.
   bool DataLeftOut() const { return dataLeftOut_; }
 
  private:
   // One chunk from the input into the sync state; returns the byte count.
   long ReadChunk();
   bool Fail(const char* message);
+  bool ReadFirstHeader(ogg_packet& packet);
   bool ReadSecondaryHeaders();
-  bool WritePage(const ogg_page& page, void* output);
-  bool WriteAll(ogg_stream_state* out, void* output);
-  bool WriteTrailingPage(const ogg_page& page, void* output);
-  // Whether the sync state holds bytes that never became a page.
-  bool UnfinishedInput() const;
+  // Hands the input bytes not yet paged to the page reader that Write uses.
+  void StartPageReader();
+
+  // The phases of Write.
+  bool WriteStream(void* output);
+  bool WriteHeaderPages(ogg_stream_state* out, bool audioFollows, void* output);
+  bool RebuildSharedStart(ogg_stream_state* out, OggPageView& page, bool& more, void* output);
+  bool CopyAudioPages(uint32_t sequenceShift, OggPageView& page, bool& more, void* output);
+  bool WriteCopiedPage(const OggPageView& page, uint32_t sequenceShift, int flags, void* output);
+  bool WriteEndPage(void* output);
+  bool CopyTrailingPages(OggPageView& page, bool more, void* output);
+  // The next page from the page reader, kept page given as keep; notes damage.
+  bool NextInputPage(OggPageView& page, OggPageView* keep = nullptr);
+  bool WriteBytes(const unsigned char* data, size_t size, void* output);
+  bool FlushPages(ogg_stream_state* out, void* output);
+  bool InFirstStream(const OggPageView& page) const;
 
   std::unique_ptr<ogg_sync_state, OggSyncRelease> sync_;
   std::unique_ptr<ogg_stream_state, OggStreamRelease> stream_;
   std::unique_ptr<vorbis_comment, VorbisCommentRelease> comments_;
   std::unique_ptr<vorbis_info, VorbisInfoRelease> info_;
+  std::unique_ptr<OggPageReader> reader_;
   ReadFunc read_ = nullptr;
   WriteFunc write_ = nullptr;
   void* input_ = nullptr;
   int32_t serial_ = 0;
-  std::unique_ptr<unsigned char[]> identification_;
-  std::unique_ptr<unsigned char[]> setup_;
-  int32_t identificationLength_ = 0;
-  int32_t setupLength_ = 0;
+  bool opus_ = false;
+  bool opened_ = false;
+  std::string identification_;
+  std::string setup_;                // empty for Opus
+  std::string opusBinary_;           // kept binary data after the OpusTags list
+  uint32_t lastHeaderSequence_ = 0;  // of the page the last header ended on
+  bool headerPageEnded_ = false;     // that page carried the end-of-stream flag
+  uint32_t nextSequence_ = 0;        // of the next page of the first stream written
+  bool endWritten_ = false;          // a page with the end-of-stream flag went out
   const char* lastError_ = nullptr;
   std::unique_ptr<char[]> vendor_;
-  int32_t previousBlockSize_ = 0;
-  uint32_t extraPage_ = 0;
-  uint32_t inputEnded_ = 0;
   std::string originalComment_;
   std::string replacementComment_;
   bool replaceComment_ = false;
@@ -134,6 +145,9 @@ extern const char kErrorNotOgg[];
 extern const char kErrorFirstPage[];
 extern const char kErrorInitialHeader[];
 extern const char kErrorNotVorbis[];
+extern const char kErrorSpeex[];
+extern const char kErrorFlac[];
+extern const char kErrorTheora[];
 extern const char kErrorCorruptSecondary[];
 extern const char kErrorEofInHeaders[];
 extern const char kErrorMultiplexed[];

@@ -68,6 +68,15 @@ bool FlushFilesToDisk(const std::vector<String>& paths) {
   return true;
 }
 
+void StartFlushToDisk(FILE* file) {
+#ifdef SYNC_FILE_RANGE_WRITE
+  // A hint only: FlushToDisk still waits for everything and reports errors.
+  if (std::fflush(file) == 0) sync_file_range(fileno(file), 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+  std::fflush(file);
+#endif
+}
+
 void KeepFileOwnership(FILE* from, FILE* to) {
   struct stat info;
   if (fstat(fileno(from), &info) != 0) return;

@@ -77,4 +77,7 @@ bool FlushFilesToDisk(const std::vector<String>& paths) {
   return true;
 }
 
+// Windows has no writeback to start early: FlushToDisk does it all.
+void StartFlushToDisk(FILE* file) { std::fflush(file); }
+
 void KeepFileOwnership(FILE*, FILE*) {}

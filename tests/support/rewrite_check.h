@@ -1,6 +1,7 @@
-// Runs TagEditor over a file held in memory, and checks a rewritten file against
-// its input the way a user's player would care about: same audio packets, valid
-// pages, right granule positions, same decoded sound, later streams untouched.
+// Runs TagEditor over a file held in memory, and checks a rewritten Vorbis or
+// Opus file against its input the way a user's player would care about: same
+// audio packets on the same pages, right granule positions, same decoded sound,
+// later streams untouched.
 #pragma once
 #include <functional>
 #include <string>
