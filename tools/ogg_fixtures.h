@@ -73,7 +73,7 @@ Bytes ForeignPageInAudio();       // a page of another stream amid the first one
 Bytes MultiplexedHeaders();       // another stream's first page before the setup header
 Bytes GarbageBetweenPages();      // junk bytes between audio pages of the first stream
 Bytes GarbageAfterFirstStream();  // chained file with junk inside the second stream
-Bytes NonVorbis();                // a first stream that is not Vorbis
+Bytes NonVorbis();                // a first stream that is not Vorbis (a minimal Opus one)
 Bytes JunkPrefix();               // 5000 junk bytes before the first page
 Bytes CutAfterFirstPage();        // only the identification page
 Bytes NoEndOfStream();            // last page lacks the end-of-stream flag
