@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -13,6 +14,11 @@
 #include "engine/retag_file.h"
 
 namespace {
+
+// How long finished files wait for others before their group is flushed, and
+// how many make a group worth flushing at once.
+constexpr std::chrono::milliseconds kGatherTime(100);
+constexpr size_t kLargeGroup = 64;
 
 RetagOutcome RetagOne(const std::vector<String>& files, size_t index, const TagChoices& choices,
                       const BatchSettings& settings, bool deferCommit) {
@@ -88,6 +94,14 @@ void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices
     {
       std::unique_lock<std::mutex> guard(lock);
       changed.wait(guard, [&] { return finished[i]; });
+      // A flush costs about the same for one file as for many: let a group
+      // gather for a moment, unless the run is over or the group is large.
+      const auto deadline = std::chrono::steady_clock::now() + kGatherTime;
+      changed.wait_until(guard, deadline, [&] {
+        size_t ready = 0;
+        while (i + ready < files.size() && finished[i + ready]) ++ready;
+        return i + ready == files.size() || ready >= kLargeGroup;
+      });
       for (size_t j = i; j < files.size() && finished[j]; ++j)
         group.push_back(std::move(outcomes[j]));
     }

@@ -4,6 +4,7 @@
 #include "cli/platform.h"
 
 int main(int argc, char** argv) {
+  KeepBuffersForManyFiles();
   CliConsole console;
   console.colour = WantsColour();
   console.french = UserWantsFrench();

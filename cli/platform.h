@@ -57,3 +57,8 @@ String AbsolutePath(const String& path);
 
 // Whether the stream is a terminal (progress is drawn only there).
 bool IsTerminal(FILE* stream);
+
+// Keeps the large buffers that every file's retag takes and gives back in the
+// process, rather than handing them to the system and faulting them in again
+// for the next file.
+void KeepBuffersForManyFiles();

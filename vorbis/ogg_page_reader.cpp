@@ -30,6 +30,14 @@ uint32_t OggPageView::StoredCrc() const { return Le32(header + 22); }
 OggPageReader::OggPageReader(void* handle, ReadFunc read)
     : handle_(handle), read_(read), buffer_(kBlockSize + 2 * kMaxPage) {}
 
+void OggPageReader::RawBytes::resize(size_t size) {
+  if (size <= size_) return;
+  std::unique_ptr<unsigned char[]> grown(new unsigned char[size]);
+  std::memcpy(grown.get(), bytes_.get(), size_);
+  bytes_ = std::move(grown);
+  size_ = size;
+}
+
 void OggPageReader::Prepend(const unsigned char* data, size_t size) {
   if (size > buffer_.size() - end_) buffer_.resize(end_ + size);
   std::memcpy(buffer_.data() + end_, data, size);

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "vorbis/io_functions.h"
 
@@ -67,7 +67,21 @@ class OggPageReader {
 
   void* handle_;
   ReadFunc read_;
-  std::vector<unsigned char> buffer_;
+  // Bytes not zeroed when made: the reader fills them before it reads them, and
+  // a reader is made for every file of a batch.
+  class RawBytes {
+   public:
+    explicit RawBytes(size_t size) : bytes_(new unsigned char[size]), size_(size) {}
+    unsigned char* data() { return bytes_.get(); }
+    size_t size() const { return size_; }
+    // Grows, keeping the bytes held.
+    void resize(size_t size);
+
+   private:
+    std::unique_ptr<unsigned char[]> bytes_;
+    size_t size_;
+  };
+  RawBytes buffer_;
   size_t start_ = 0;
   size_t end_ = 0;
   size_t keep_ = 0;  // the page kept through the current Next call

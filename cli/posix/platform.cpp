@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,3 +98,10 @@ String AbsolutePath(const String& path) {
 }
 
 bool IsTerminal(FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+void KeepBuffersForManyFiles() {
+  // glibc maps blocks of 128 KiB and more afresh each time and trims the heap
+  // eagerly: both cost a page fault per page of every buffer of every file.
+  mallopt(M_MMAP_THRESHOLD, 8 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}

@@ -135,3 +135,6 @@ bool ListFolder(const String& folder, std::vector<FolderEntry>& entries) {
 String AbsolutePath(const String& path) { return PathOfWide(FullWidePath(WidePathOf(path))); }
 
 bool IsTerminal(FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+// The Windows heap keeps freed blocks for reuse by itself.
+void KeepBuffersForManyFiles() {}
