@@ -19,6 +19,8 @@ files=${FILES:-200}
 runs=${RUNS:-5}
 work=$(mktemp -d "${TMPDIR:-/tmp}/mirale-retag-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# Journals of these runs stay in the work folder, not the user's.
+export XDG_STATE_HOME=$work/state
 comment=$(head -c 2000 /dev/zero | tr '\0' 'c')
 
 "$fixtures" "$work" --shape long --size "$mb" --names "long" >/dev/null
