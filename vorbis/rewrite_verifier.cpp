@@ -14,7 +14,9 @@ class FirstStreamChecker {
   // False when the page cannot belong to the stream read so far.
   bool TakePage(const OggPageView& page) {
     if (page.Serial() != expected_.serial) return false;
-    if (page.IsFirst() != (pageCount_ == 0)) return false;
+    // The first page opens the stream; later pages keep the flags they had in
+    // the input, which the page places below compare.
+    if (pageCount_ == 0 && !page.IsFirst()) return false;
     ++pageCount_;
     AddPagePlace(pages_, page.Serial(), page.Sequence(), page.Flags());
     ended_ = page.IsLast();
