@@ -89,8 +89,15 @@ void PrintJson(FILE* out, const std::string& path, const FileTags& tags) {
 }  // namespace
 
 bool ParseCommentHeader(const std::string& packet, FileTags& tags) {
-  if (packet.compare(0, 7, "\x03vorbis") != 0) return false;
-  size_t at = 7;
+  // The two forms differ only in their magic: Vorbis "\x03vorbis", Opus "OpusTags".
+  size_t at;
+  if (packet.compare(0, 7, "\x03vorbis") == 0) {
+    at = 7;
+  } else if (packet.compare(0, 8, "OpusTags") == 0) {
+    at = 8;
+  } else {
+    return false;
+  }
   size_t length;
   if (!ReadLength(packet, at, length)) return false;
   tags.vendor = packet.substr(at, length);

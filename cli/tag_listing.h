@@ -13,7 +13,7 @@ struct FileTags {
   std::vector<std::string> comments;  // key=value entries as stored, in order
 };
 
-// Reads a Vorbis comment header packet; false when it is not one.
+// Reads a Vorbis or Opus comment header packet; false when it is neither.
 bool ParseCommentHeader(const std::string& packet, FileTags& tags);
 
 // The comment entries as lines, each after indent, exactly as stored.

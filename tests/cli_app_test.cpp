@@ -71,7 +71,8 @@ TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
                                bad + " Input truncated or empty.\n" +
                                "---------------------- All Done ! ----------------------\n";
   EXPECT_EQ(run.out, expected);
-  EXPECT_NE(run.err.find("notes.txt: not an .ogg, .opus or .oga file"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("notes.txt: not an .ogg, .opus or .oga file"), std::string::npos)
+      << run.err;
   EXPECT_NE(run.err.find("folder.ogg: a folder"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("missing.ogg: no such file"), std::string::npos) << run.err;
 
@@ -250,6 +251,14 @@ TEST_F(CliTest, ShowPrintsTheTagsAsStoredAndReadsOnly) {
                           "[\"COMMENT\",\"" +
                           large + "\"]]}\n");
   EXPECT_EQ(fixtures::ReadFile(song), bytes);
+
+  // An Ogg Opus file's tags, with binary data after the list left out.
+  const std::string opus = folder_.Put("song.opus", fixtures::OpusBinaryTags());
+  const CliRun opusRun = Cli({"--show", opus});
+  EXPECT_EQ(opusRun.status, 0) << opusRun.err;
+  EXPECT_NE(opusRun.out.find("\n  ARTIST=Fixture Artist\n  TITLE=Fixture Title\n"),
+            std::string::npos)
+      << opusRun.out;
 }
 
 TEST(JsonString, EscapesControlsAndReplacesInvalidUtf8) {
