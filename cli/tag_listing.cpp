@@ -3,28 +3,20 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "cli/console_output.h"
 #include "cli/platform.h"
 #include "cli/result_lines.h"
 #include "engine/file_system.h"
 #include "engine/message_table.h"
+#include "vorbis/comment_packet.h"
 
 namespace {
 
 struct FileCloser {
   void operator()(FILE* file) const { std::fclose(file); }
 };
-
-// Reads a 32-bit little-endian length at at; false past the end.
-bool ReadLength(const std::string& packet, size_t& at, size_t& length) {
-  if (packet.size() - at < 4) return false;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(packet.data() + at);
-  length = static_cast<size_t>(p[0]) | static_cast<size_t>(p[1]) << 8 |
-           static_cast<size_t>(p[2]) << 16 | static_cast<size_t>(p[3]) << 24;
-  at += 4;
-  return packet.size() - at >= length;
-}
 
 // The headers of the file where it lies, read only; the reason of a failure as
 // the result lines give it (windows-1252).
@@ -89,28 +81,13 @@ void PrintJson(FILE* out, const std::string& path, const FileTags& tags) {
 }  // namespace
 
 bool ParseCommentHeader(const std::string& packet, FileTags& tags) {
-  // The two forms differ only in their magic: Vorbis "\x03vorbis", Opus "OpusTags".
-  size_t at;
-  if (packet.compare(0, 7, "\x03vorbis") == 0) {
-    at = 7;
-  } else if (packet.compare(0, 8, "OpusTags") == 0) {
-    at = 8;
-  } else {
+  CommentList list;
+  if (!ReadCommentList(reinterpret_cast<const unsigned char*>(packet.data()), packet.size(),
+                       list)) {
     return false;
   }
-  size_t length;
-  if (!ReadLength(packet, at, length)) return false;
-  tags.vendor = packet.substr(at, length);
-  at += length;
-  size_t count;
-  // Each entry takes at least its four length bytes.
-  if (!ReadLength(packet, at, count) || count > (packet.size() - at) / 4) return false;
-  tags.comments.clear();
-  for (size_t i = 0; i < count; ++i) {
-    if (!ReadLength(packet, at, length)) return false;
-    tags.comments.push_back(packet.substr(at, length));
-    at += length;
-  }
+  tags.vendor = std::move(list.vendor);
+  tags.comments = std::move(list.entries);
   return true;
 }
 

@@ -36,11 +36,11 @@ bool ReadLength(const unsigned char* packet, size_t size, size_t& offset, size_t
 }
 
 // A heap copy with a terminating zero, as vorbis_comment_clear frees it.
-char* CopyText(const unsigned char* text, size_t length) {
-  char* copy = static_cast<char*>(malloc(length + 1));
+char* CopyText(const std::string& text) {
+  char* copy = static_cast<char*>(malloc(text.size() + 1));
   if (copy == nullptr) return nullptr;
-  memcpy(copy, text, length);
-  copy[length] = '\0';
+  memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
   return copy;
 }
 
@@ -65,36 +65,56 @@ std::string BuildOpusTagsPacket(const char* vendor, const vorbis_comment& commen
   return packet;
 }
 
+bool ReadCommentList(const unsigned char* packet, size_t size, CommentList& list) {
+  size_t offset;
+  if (StartsWith(packet, size, "\x03vorbis", 7)) {
+    offset = 7;
+  } else if (StartsWith(packet, size, "OpusTags", 8)) {
+    offset = 8;
+  } else {
+    return false;
+  }
+  size_t length = 0;
+  size_t count = 0;
+  if (!ReadLength(packet, size, offset, length)) return false;
+  list.vendor.assign(reinterpret_cast<const char*>(packet + offset), length);
+  offset += length;
+  // Each entry takes at least its 4 length bytes: a larger count cannot be true,
+  // and must not size anything.
+  if (!ReadLength(packet, size, offset, count) || count > (size - offset) / 4) return false;
+  list.entries.clear();
+  list.entries.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    if (!ReadLength(packet, size, offset, length)) return false;
+    list.entries.emplace_back(reinterpret_cast<const char*>(packet + offset), length);
+    offset += length;
+  }
+  list.end = offset;
+  return true;
+}
+
 bool ParseOpusTags(const unsigned char* packet, size_t size, vorbis_comment* comments,
                    std::string* binaryData) {
   vorbis_comment_clear(comments);
   vorbis_comment_init(comments);
   binaryData->clear();
-  if (!StartsWith(packet, size, "OpusTags", 8)) return false;
-  size_t offset = 8;
-  size_t vendorLength = 0;
-  size_t count = 0;
-  if (!ReadLength(packet, size, offset, vendorLength)) return false;
-  const size_t vendorAt = offset;
-  offset += vendorLength;
-  // Each entry takes at least its 4 length bytes: a larger count cannot be true,
-  // and must not size the arrays.
-  if (!ReadLength(packet, size, offset, count) || count > (size - offset) / 4) return false;
-  comments->vendor = CopyText(packet + vendorAt, vendorLength);
+  CommentList list;
+  if (!StartsWith(packet, size, "OpusTags", 8) || !ReadCommentList(packet, size, list)) {
+    return false;
+  }
+  const size_t count = list.entries.size();
+  comments->vendor = CopyText(list.vendor);
   comments->user_comments = static_cast<char**>(calloc(count + 1, sizeof(char*)));
   comments->comment_lengths = static_cast<int*>(calloc(count + 1, sizeof(int)));
   if (!comments->vendor || !comments->user_comments || !comments->comment_lengths) return false;
   for (size_t i = 0; i < count; ++i) {
-    size_t length = 0;
-    if (!ReadLength(packet, size, offset, length)) return false;
-    comments->user_comments[i] = CopyText(packet + offset, length);
+    comments->user_comments[i] = CopyText(list.entries[i]);
     if (comments->user_comments[i] == nullptr) return false;
-    comments->comment_lengths[i] = static_cast<int>(length);
+    comments->comment_lengths[i] = static_cast<int>(list.entries[i].size());
     comments->comments = static_cast<int>(i + 1);
-    offset += length;
   }
-  if (offset < size && (packet[offset] & 1) != 0) {
-    binaryData->assign(reinterpret_cast<const char*>(packet + offset), size - offset);
+  if (list.end < size && (packet[list.end] & 1) != 0) {
+    binaryData->assign(reinterpret_cast<const char*>(packet + list.end), size - list.end);
   }
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The Vorbis comment header: type 3, "vorbis", the vendor text, the entries as
 // 32-bit little-endian lengths and bytes, and the framing bit.
@@ -16,6 +17,16 @@ std::string BuildVorbisCommentPacket(const char* vendor, const vorbis_comment& c
 // lowest bit set), and no framing bit.
 std::string BuildOpusTagsPacket(const char* vendor, const vorbis_comment& comments,
                                 const std::string& binaryData);
+
+// The vendor text and entries of a comment header, exactly as stored.
+struct CommentList {
+  std::string vendor;
+  std::vector<std::string> entries;  // key=value, in order
+  size_t end = 0;                    // offset of the first byte after the list
+};
+// Reads a Vorbis ("\x03vorbis") or Opus ("OpusTags") comment header's list;
+// false when the packet is neither or the list runs past its end.
+bool ReadCommentList(const unsigned char* packet, size_t size, CommentList& list);
 
 // Reads an OpusTags packet into comments (cleared and filled, vendor included)
 // and binaryData (what follows the list when its first byte has the lowest bit
