@@ -24,7 +24,7 @@ const char kUsage[] =
     "Usage: mirale-cli [OPTIONS] FILE|FOLDER...\n"
     "       mirale-cli --show [--json] [-r] FILE|FOLDER...\n"
     "       mirale-cli --undo [--dry-run]\n"
-    "Rewrites the Vorbis comments of each Ogg Vorbis file; the audio stays as it is.\n"
+    "Rewrites the Vorbis comments of Ogg Vorbis and Ogg Opus files; the audio stays as it is.\n"
     "\n"
     "  --date TEXT           set DATE (YYYY, YYYY-MM, YYYY-MM-DD, with hh:mm:ss)\n"
     "  --album TEXT          set ALBUM\n"
