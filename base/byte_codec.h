@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 // Encodes into a raw buffer that the caller has sized.
@@ -83,6 +84,12 @@ class ByteReader {
   }
   bool Skip(size_t count) {
     return Field(count, [](const unsigned char*) {});
+  }
+  // Takes the next count bytes only when they are these (a magic signature).
+  bool Expect(const void* bytes, size_t count) {
+    if (count > Remaining() || std::memcmp(Here(), bytes, count) != 0) return false;
+    position_ += count;
+    return true;
   }
 
   size_t Position() const { return position_; }

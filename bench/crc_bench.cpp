@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "vorbis/ogg_crc.h"
+#include "ogg/ogg_crc.h"
 
 namespace {
 

@@ -82,8 +82,8 @@ void PrintJson(FILE* out, const std::string& path, const FileTags& tags) {
 
 bool ParseCommentHeader(const std::string& packet, FileTags& tags) {
   CommentList list;
-  if (!ReadCommentList(reinterpret_cast<const unsigned char*>(packet.data()), packet.size(),
-                       list)) {
+  if (!ReadCommentHeader(reinterpret_cast<const unsigned char*>(packet.data()), packet.size(),
+                         list)) {
     return false;
   }
   tags.vendor = std::move(list.vendor);

@@ -10,9 +10,9 @@
 #include "engine/message_table.h"
 #include "format/date_time.h"
 #include "format/format_string.h"
+#include "ogg/rewrite_verifier.h"
 #include "text/encodings.h"
 #include "text/paths.h"
-#include "vorbis/rewrite_verifier.h"
 
 namespace {
 

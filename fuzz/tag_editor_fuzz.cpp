@@ -12,9 +12,9 @@
 #include <cstring>
 #include <vector>
 
+#include "ogg/rewrite_verifier.h"
 #include "tests/support/memory_io.h"
 #include "text/wide_string.h"
-#include "vorbis/rewrite_verifier.h"
 #include "vorbis/tag_editor.h"
 
 namespace {

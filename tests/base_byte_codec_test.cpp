@@ -29,14 +29,15 @@ TEST(ByteCodec, FieldsRoundTripAndKnownBytes) {
   uint64_t le64 = 0;
   std::string tail;
   ASSERT_TRUE(reader.U8(u8) && reader.Le16(le16) && reader.Le32(le32) && reader.Le64(le64) &&
-              reader.Be24(be24) && reader.Be32(be32) && reader.Bytes(3, tail));
+              reader.Be24(be24) && reader.Be32(be32) && !reader.Expect("xyw", 3) &&
+              reader.Expect("xy", 2) && reader.Bytes(1, tail));
   EXPECT_EQ(u8, 0xAB);
   EXPECT_EQ(le16, 0x1234);
   EXPECT_EQ(le32, 0x89ABCDEFu);
   EXPECT_EQ(le64, 0x0123456789ABCDEFull);
   EXPECT_EQ(be24, 0xFEDCBAu);
   EXPECT_EQ(be32, 0x01020304u);
-  EXPECT_EQ(tail, "xyz");
+  EXPECT_EQ(tail, "z");
   EXPECT_EQ(reader.Remaining(), 0u);
 }
 
@@ -77,6 +78,7 @@ TEST(ByteCodec, EveryTruncatedLengthFailsTheCutFieldAndKeepsThePosition) {
          std::string v;
          return r.Bytes(5, v);
        }},
+      {"Expect5", 5, [](ByteReader& r) { return r.Expect("\x5A\x5A\x5A\x5A\x5A", 5); }},
   };
   const std::string buffer(16, '\x5A');
   for (const Field& field : fields) {

@@ -7,12 +7,12 @@
 #include <functional>
 #include <string>
 
+#include "ogg/ogg_page_reader.h"
 #include "tests/support/memory_io.h"
 #include "tests/support/rewrite_check.h"
 #include "text/wide_string.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
-#include "vorbis/ogg_page_reader.h"
 #include "vorbis/tag_editor.h"
 
 namespace {

@@ -1,38 +1,25 @@
-// The comment header packets the editor writes and the OpusTags packet it reads:
-// Vorbis (type 3, "vorbis", framing bit) and Opus (magic "OpusTags", optional
-// binary data after the list). Both hold a vendor text and a list of entries.
+// The Vorbis comment header (type 3, "vorbis", the comment list, the framing
+// bit), and the bridge between libvorbis's vorbis_comment and the shared list.
 #pragma once
 #include <vorbis/codec.h>
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// The Vorbis comment header: type 3, "vorbis", the vendor text, the entries as
-// 32-bit little-endian lengths and bytes, and the framing bit.
-std::string BuildVorbisCommentPacket(const char* vendor, const vorbis_comment& comments);
+#include "vorbis_comments/comment_list.h"
 
-// The Opus comment header: "OpusTags", the vendor text and entries as above,
-// then binaryData as it is (kept by the caller only when its first byte has the
-// lowest bit set), and no framing bit.
-std::string BuildOpusTagsPacket(const char* vendor, const vorbis_comment& comments,
-                                const std::string& binaryData);
+// The packet for a vendor text and entries.
+std::string BuildVorbisCommentPacket(std::string_view vendor,
+                                     const std::vector<std::string_view>& entries);
 
-// The vendor text and entries of a comment header, exactly as stored.
-struct CommentList {
-  std::string vendor;
-  std::vector<std::string> entries;  // key=value, in order
-  size_t end = 0;                    // offset of the first byte after the list
-};
 // Reads a Vorbis ("\x03vorbis") or Opus ("OpusTags") comment header's list;
 // false when the packet is neither or the list runs past its end.
-bool ReadCommentList(const unsigned char* packet, size_t size, CommentList& list);
+bool ReadCommentHeader(const unsigned char* packet, size_t size, CommentList& list);
 
-// Reads an OpusTags packet into comments (cleared and filled, vendor included)
-// and binaryData (what follows the list when its first byte has the lowest bit
-// set, else empty). False when the packet is not a well-formed OpusTags.
-bool ParseOpusTags(const unsigned char* packet, size_t size, vorbis_comment* comments,
-                   std::string* binaryData);
-
-// Whether a packet starts with the given magic bytes.
-bool StartsWith(const unsigned char* packet, size_t size, const char* magic, size_t magicSize);
+// Views of the entries of comments, valid while comments is unchanged.
+std::vector<std::string_view> EntriesOf(const vorbis_comment& comments);
+// Replaces what comments holds (cleared, then filled) by the list, vendor
+// included; false when memory runs out.
+bool FillVorbisComment(const CommentList& list, vorbis_comment* comments);

@@ -4,8 +4,10 @@
 // the page reader the writer copies pages with.
 #include <cstring>
 
+#include "base/byte_codec.h"
+#include "ogg/ogg_page_reader.h"
+#include "opus/opus_headers.h"
 #include "vorbis/comment_packet.h"
-#include "vorbis/ogg_page_reader.h"
 #include "vorbis/tag_editor.h"
 
 const char kErrorTruncated[] = "Input truncated or empty.";
@@ -40,24 +42,18 @@ void VorbisInfoRelease::operator()(vorbis_info* info) const {
   delete info;
 }
 
-size_t ReadFromFile(void* buffer, size_t size, size_t count, void* handle) {
-  return fread(buffer, size, count, static_cast<FILE*>(handle));
-}
-
-size_t WriteToFile(const void* data, size_t size, size_t count, void* handle) {
-  return fwrite(data, size, count, static_cast<FILE*>(handle));
-}
-
 namespace {
 
+size_t SizeOf(const ogg_packet& packet) {
+  return static_cast<size_t>(packet.bytes > 0 ? packet.bytes : 0);
+}
+
 std::string Bytes(const ogg_packet& packet) {
-  return std::string(reinterpret_cast<const char*>(packet.packet),
-                     static_cast<size_t>(packet.bytes > 0 ? packet.bytes : 0));
+  return std::string(reinterpret_cast<const char*>(packet.packet), SizeOf(packet));
 }
 
 bool HasMagic(const ogg_packet& packet, const char* magic, size_t size) {
-  return packet.bytes > 0 &&
-         StartsWith(packet.packet, static_cast<size_t>(packet.bytes), magic, size);
+  return ByteReader(packet.packet, SizeOf(packet)).Expect(magic, size);
 }
 
 // The refusal for a first stream of another codec that the editor knows by name.
@@ -70,12 +66,6 @@ const char* OtherCodecError(const ogg_packet& packet) {
     return kErrorFlac;
   if (HasMagic(packet, "\x80theora", 7)) return kErrorTheora;
   return nullptr;
-}
-
-// RFC 7845: "OpusHead", version 1 (any version of major 0 is readable), 19 bytes
-// at least.
-bool IsReadableOpusHead(const ogg_packet& packet) {
-  return packet.bytes >= 19 && (packet.packet[8] & 0xF0) == 0;
 }
 
 }  // namespace
@@ -168,8 +158,10 @@ bool TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
 }
 
 bool TagEditor::ReadFirstHeader(ogg_packet& packet) {
-  if (HasMagic(packet, "OpusHead", 8)) {
-    if (!IsReadableOpusHead(packet)) return Fail(kErrorInitialHeader);
+  if (IsOpusHead(packet.packet, SizeOf(packet))) {
+    if (CheckOpusHead(packet.packet, SizeOf(packet)) != OpusHeadCheck::kReadable) {
+      return Fail(kErrorInitialHeader);
+    }
     opus_ = true;
   } else if (const char* other = OtherCodecError(packet)) {
     return Fail(other);
@@ -177,6 +169,16 @@ bool TagEditor::ReadFirstHeader(ogg_packet& packet) {
     return Fail(kErrorNotVorbis);
   }
   identification_ = Bytes(packet);
+  return true;
+}
+
+bool TagEditor::ReadOpusTags(const ogg_packet& packet) {
+  OpusTags tags;
+  if (!ParseOpusTags(packet.packet, SizeOf(packet), tags) ||
+      !FillVorbisComment(tags.list, comments_.get())) {
+    return false;
+  }
+  opusBinary_ = std::move(tags.binaryData);
   return true;
 }
 
@@ -218,10 +220,7 @@ bool TagEditor::ReadSecondaryHeaders() {
       if (got < 0) return Fail(kErrorCorruptSecondary);
       // Without a valid comment header there is no vendor text.
       if (opus_) {
-        if (!ParseOpusTags(packet.packet, static_cast<size_t>(packet.bytes), comments_.get(),
-                           &opusBinary_)) {
-          return Fail(kErrorCorruptSecondary);
-        }
+        if (!ReadOpusTags(packet)) return Fail(kErrorCorruptSecondary);
       } else if (vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet) < 0) {
         return Fail(kErrorCorruptSecondary);
       }

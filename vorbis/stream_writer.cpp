@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ogg/ogg_page_reader.h"
+#include "ogg/page_copier.h"
+#include "opus/opus_headers.h"
 #include "vorbis/comment_packet.h"
-#include "vorbis/ogg_page_reader.h"
 #include "vorbis/tag_editor.h"
 
 const char kErrorWrite[] =
@@ -28,41 +30,9 @@ ogg_packet PacketOf(const std::string& bytes, long number) {
   return packet;
 }
 
-void StoreLe32(unsigned char* p, uint32_t value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-// The CRC a page must carry once the bytes at offset change by delta (XORed in),
-// from the CRC it carried: the CRC is linear, so the change's own CRC, carried
-// over the rest of the page, is all that differs. A wrong CRC stays as wrong.
-uint32_t CarriedCrc(uint32_t crc, const unsigned char* delta, size_t size, size_t offset,
-                    size_t pageSize) {
-  return crc ^ OggCrcAppendZeros(OggCrcUpdate(0, delta, size), pageSize - offset - size);
-}
-
 // Whether the stream state still holds lacing values not yet taken as packets.
 bool HoldsData(const ogg_stream_state& stream) {
   return stream.lacing_fill > stream.lacing_returned;
-}
-
-// Renumbers a copied page and sets its flags into header (room for 282 bytes),
-// updating its CRC incrementally.
-size_t PatchedHeader(const OggPageView& page, uint32_t sequence, int flags, unsigned char* header) {
-  memcpy(header, page.header, page.headerSize);
-  uint32_t crc = page.StoredCrc();
-  if (sequence != page.Sequence()) {
-    unsigned char delta[4];
-    StoreLe32(delta, sequence ^ page.Sequence());
-    crc = CarriedCrc(crc, delta, 4, 18, page.Size());
-    StoreLe32(header + 18, sequence);
-  }
-  if (flags != page.Flags()) {
-    const unsigned char delta = static_cast<unsigned char>(flags ^ page.Flags());
-    crc = CarriedCrc(crc, &delta, 1, 5, page.Size());
-    header[5] = static_cast<unsigned char>(flags);
-  }
-  StoreLe32(header + 22, crc);
-  return page.headerSize;
 }
 
 }  // namespace
@@ -76,8 +46,8 @@ std::string TagEditor::CommentHeader() const {
   if (replaceComment_) return replacementComment_;
   if (!comments_) return std::string();
   const char* vendor = vendor_ ? vendor_.get() : "";
-  return opus_ ? BuildOpusTagsPacket(vendor, *comments_, opusBinary_)
-               : BuildVorbisCommentPacket(vendor, *comments_);
+  return opus_ ? BuildOpusTagsPacket(vendor, EntriesOf(*comments_), opusBinary_)
+               : BuildVorbisCommentPacket(vendor, EntriesOf(*comments_));
 }
 
 bool TagEditor::InFirstStream(const OggPageView& page) const {
@@ -236,9 +206,9 @@ bool TagEditor::CopyAudioPages(uint32_t sequenceShift, OggPageView& page, bool& 
 
 bool TagEditor::WriteCopiedPage(const OggPageView& page, uint32_t sequenceShift, int flags,
                                 void* output) {
-  unsigned char header[27 + 255];
+  unsigned char header[kMaxPageHeader];
   const uint32_t sequence = page.Sequence() + sequenceShift;
-  const size_t headerSize = PatchedHeader(page, sequence, flags, header);
+  const size_t headerSize = CopyPageHeader(page, sequence, flags, header);
   AddPagePlace(summary_.pages, page.Serial(), sequence, flags);
   if (!page.crcValid) AddPagePlace(summary_.damaged, page.Serial(), sequence, flags);
   if ((flags & OggPageView::kLast) != 0) endWritten_ = true;
@@ -249,11 +219,8 @@ bool TagEditor::WriteCopiedPage(const OggPageView& page, uint32_t sequenceShift,
 // A stream whose data all went missing after its headers still needs an end:
 // a page of no packets carrying the flag.
 bool TagEditor::WriteEndPage(void* output) {
-  unsigned char header[27] = {'O', 'g', 'g', 'S', 0, OggPageView::kLast};
-  memset(header + 6, 0xFF, 8);  // no packet ends on this page
-  StoreLe32(header + 14, static_cast<uint32_t>(serial_));
-  StoreLe32(header + 18, nextSequence_);
-  StoreLe32(header + 22, OggPageCrc(header, sizeof header, nullptr, 0));
+  unsigned char header[kEndPageSize];
+  MakeEndPage(static_cast<uint32_t>(serial_), nextSequence_, header);
   AddPagePlace(summary_.pages, static_cast<uint32_t>(serial_), nextSequence_, OggPageView::kLast);
   endWritten_ = true;
   return WriteBytes(header, sizeof header, output);

@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "vorbis/io_functions.h"
-#include "vorbis/stream_summary.h"
+#include "ogg/io_functions.h"
+#include "ogg/stream_summary.h"
 
 class WideString;
 class OggPageReader;
@@ -95,6 +95,8 @@ class TagEditor {
   bool Fail(const char* message);
   bool ReadFirstHeader(ogg_packet& packet);
   bool ReadSecondaryHeaders();
+  // The OpusTags packet into the comment list and the binary data kept.
+  bool ReadOpusTags(const ogg_packet& packet);
   // Hands the input bytes not yet paged to the page reader that Write uses.
   void StartPageReader();
 

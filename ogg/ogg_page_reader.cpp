@@ -1,9 +1,9 @@
 // Ogg page reading in large blocks (see ogg_page_reader.h).
-#include "vorbis/ogg_page_reader.h"
+#include "ogg/ogg_page_reader.h"
 
 #include <cstring>
 
-#include "vorbis/ogg_crc.h"
+#include "ogg/ogg_crc.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
 // Ogg's page checksum: against the CRCs libogg wrote into generated pages, against
 // the bit-by-bit definition, and the incremental update of a renumbered page.
+#include "ogg/ogg_crc.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
 #include "tools/ogg_fixtures.h"
-#include "vorbis/ogg_crc.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Checks a rewritten file against what it must hold, reading it back with a page
 // reader of its own, independently of the writer that made it.
 #pragma once
-#include "vorbis/io_functions.h"
-#include "vorbis/stream_summary.h"
+#include "ogg/io_functions.h"
+#include "ogg/stream_summary.h"
 
 // True when the stream read through read holds: nothing between pages; wrong
 // checksums on exactly the pages expected to keep them; the first stream with

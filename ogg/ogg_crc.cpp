@@ -1,7 +1,7 @@
 // Ogg's page checksum (see ogg_crc.h). The bulk work is ISA-L's crc32_ieee, which
 // picks a carry-less multiply (PCLMULQDQ) kernel or a table at run time, so one
 // binary runs at tens of GB/s where the processor allows and correctly anywhere.
-#include "vorbis/ogg_crc.h"
+#include "ogg/ogg_crc.h"
 
 #include <isa-l/crc.h>
 

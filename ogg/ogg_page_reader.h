@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "vorbis/io_functions.h"
+#include "ogg/io_functions.h"
 
 // One page, pointing into the reader's buffer: valid until the next Next call
 // (or the one after, when it is handed to that call as the page to keep).

@@ -1,7 +1,7 @@
 // The check of a rewritten file (see rewrite_verifier.h).
-#include "vorbis/rewrite_verifier.h"
+#include "ogg/rewrite_verifier.h"
 
-#include "vorbis/ogg_page_reader.h"
+#include "ogg/ogg_page_reader.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "vorbis/ogg_crc.h"
+#include "ogg/ogg_crc.h"
 
 // Packets in order, each fed as one or more pieces and then ended. Two sequences
 // have equal digests when they hold the same packets (up to CRC collisions of
