@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/byte_codec.h"
 #include "ogg/ogg_crc.h"
 
 namespace {
@@ -66,8 +67,7 @@ int main(int argc, char** argv) {
     return uint32_t(page[22]);
   });
   if (OggPageCrc(page.data(), headerSize, page.data() + headerSize, bodySize) !=
-      (uint32_t(page[22]) | uint32_t(page[23]) << 8 | uint32_t(page[24]) << 16 |
-       uint32_t(page[25]) << 24)) {
+      GetLe32(page.data() + 22)) {
     fprintf(stderr, "mirale-crc-bench: the two checksums differ\n");
     return 1;
   }

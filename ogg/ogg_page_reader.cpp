@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "base/byte_codec.h"
 #include "ogg/ogg_crc.h"
 
 namespace {
@@ -10,22 +11,14 @@ namespace {
 constexpr size_t kMinHeader = 27;
 constexpr size_t kMaxPage = 27 + 255 + 255 * 255;
 
-uint32_t Le32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 bool IsCapture(const unsigned char* p) { return std::memcmp(p, "OggS", 4) == 0; }
 
 }  // namespace
 
-int64_t OggPageView::Granule() const {
-  return static_cast<int64_t>(static_cast<uint64_t>(Le32(header + 6)) |
-                              static_cast<uint64_t>(Le32(header + 10)) << 32);
-}
-uint32_t OggPageView::Serial() const { return Le32(header + 14); }
-uint32_t OggPageView::Sequence() const { return Le32(header + 18); }
-uint32_t OggPageView::StoredCrc() const { return Le32(header + 22); }
+int64_t OggPageView::Granule() const { return static_cast<int64_t>(GetLe64(header + 6)); }
+uint32_t OggPageView::Serial() const { return GetLe32(header + 14); }
+uint32_t OggPageView::Sequence() const { return GetLe32(header + 18); }
+uint32_t OggPageView::StoredCrc() const { return GetLe32(header + 22); }
 
 OggPageReader::OggPageReader(void* handle, ReadFunc read)
     : handle_(handle), read_(read), buffer_(kBlockSize + 2 * kMaxPage) {}
@@ -106,7 +99,7 @@ bool OggPageReader::Find(OggPageView& page) {
     const size_t pageSize = headerSize + bodySize;
     if (!Fill(pageSize)) break;
     p = buffer_.data() + start_;
-    const bool crcValid = OggPageCrc(p, headerSize, p + headerSize, bodySize) == Le32(p + 22);
+    const bool crcValid = OggPageCrc(p, headerSize, p + headerSize, bodySize) == GetLe32(p + 22);
     if (!crcValid) {
       // A damaged page is one that a page (or the end) follows; anything else is
       // taken for junk that happens to hold the capture pattern.

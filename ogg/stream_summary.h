@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/byte_codec.h"
 #include "ogg/ogg_crc.h"
 
 // Packets in order, each fed as one or more pieces and then ended. Two sequences
@@ -58,10 +59,8 @@ class PacketDigest {
 // A page's place as a small packet: its serial number, sequence number and flags.
 inline void AddPagePlace(PacketDigest& digest, uint32_t serial, uint32_t sequence, int flags) {
   unsigned char place[9];
-  for (int i = 0; i < 4; ++i) {
-    place[i] = static_cast<unsigned char>(serial >> (8 * i));
-    place[4 + i] = static_cast<unsigned char>(sequence >> (8 * i));
-  }
+  PutLe32(place, serial);
+  PutLe32(place + 4, sequence);
   place[8] = static_cast<unsigned char>(flags);
   digest.AddPacket(place, sizeof place);
 }
