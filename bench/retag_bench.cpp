@@ -64,7 +64,7 @@ bool RetagFile(const std::string& from, const std::string& to, size_t bufferSize
   if (!in) return false;
   if (bufferSize) setvbuf(in, nullptr, _IOFBF, bufferSize);
   TagEditor editor;
-  bool ok = editor.OpenFile(in);
+  bool ok = editor.OpenFile(in).ok();
   if (ok) {
     editor.SetTag("ARTIST", WideString(u"Benchmark Artist"));
     editor.SetTag("TITLE", WideString(u"Benchmark Title \u00e9"));
@@ -72,7 +72,7 @@ bool RetagFile(const std::string& from, const std::string& to, size_t bufferSize
     editor.SetTag("TRACKNUMBER", WideString(u"7"));
     FILE* out = fopen(to.c_str(), "wb");
     if (out && bufferSize) setvbuf(out, nullptr, _IOFBF, bufferSize);
-    ok = out && editor.Write(out) == 0;
+    ok = out && editor.Write(out).ok();
     if (out && !CloseOutput(out)) ok = false;
   }
   fclose(in);

@@ -27,7 +27,7 @@ bool ReadFileTags(const String& path, FileTags& tags, std::string& reason) {
     return false;
   }
   TagEditor editor;
-  if (!editor.OpenFile(file.get())) {
+  if (!editor.OpenFile(file.get()).ok()) {
     reason = editor.LastError();
     return false;
   }

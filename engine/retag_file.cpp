@@ -111,6 +111,16 @@ class Retag {
   }
   void Warn(const char* message) { outcome_.Warn(message); }
 
+  // The one mapping of an editor's failure to the outcome's message. A read
+  // that failed is the disk's fault, whatever the editor made of the bytes it
+  // got; a failed write has the write text; any other failure is the format's
+  // own text (English only: it serves both languages).
+  const char* EditorFailure(const Status& status, bool readFailed) const {
+    if (readFailed) return messages_.CannotReadInput;
+    if (status.code() == StatusCode::kIoError) return kErrorWrite;
+    return status.detail();
+  }
+
   // What can be refused before the file is touched: the date, and the headers
   // read from the file where it lies. The file stays as it was.
   bool Validate() {
@@ -121,10 +131,8 @@ class Retag {
     if (file.Get() == nullptr) return Fail(messages_.CannotOpenInput);
     CountedInput input = Input(file.Get());
     TagEditor editor;
-    if (!editor.Open(&input, CountedInput::Read, WriteToFile)) {
-      if (input.Failed()) return Fail(messages_.CannotReadInput);
-      return Fail(editor.LastError());
-    }
+    const Status opened = editor.Open(&input, CountedInput::Read, WriteToFile);
+    if (!opened.ok()) return Fail(EditorFailure(opened, input.Failed()));
     outcome_.oldCommentHeader = editor.OriginalCommentHeader();
     if (request_.dryRun) {
       // The old path must be free for the move; a left-over ".old" is refused.
@@ -148,11 +156,9 @@ class Retag {
     if (oldFile_.Get() == nullptr) return Fail(messages_.CannotOpenInput);
     oldFile_.UseLargeBuffer();
     input_ = Input(oldFile_.Get());
-    if (!editor_.Open(&input_, CountedInput::Read,
-                      request_.write != nullptr ? request_.write : WriteToFile)) {
-      if (input_.Failed()) return Fail(messages_.CannotReadInput);
-      return Fail(editor_.LastError());
-    }
+    const Status opened = editor_.Open(&input_, CountedInput::Read,
+                                       request_.write != nullptr ? request_.write : WriteToFile);
+    if (!opened.ok()) return Fail(EditorFailure(opened, input_.Failed()));
     return true;
   }
 
@@ -193,14 +199,14 @@ class Retag {
     if (output.Get() == nullptr) return Fail(messages_.CannotOpenOutput);
     output.UseLargeBuffer();
     KeepFileOwnership(oldFile_.Get(), output.Get());
-    const bool written = editor_.Write(output.Get()) == 0;
+    const Status written = editor_.Write(output.Get());
     const bool closed = output.Close();
     // A write that failed stops reading early: only then is a short read no fault.
     const bool readFailed =
-        std::ferror(oldFile_.Get()) != 0 || (written && input_.consumed != input_.size);
+        std::ferror(oldFile_.Get()) != 0 || (written.ok() && input_.consumed != input_.size);
     oldFile_.Close();
-    if (readFailed) return Discard(messages_.CannotReadInput);
-    if (!written || !closed) return Discard(kErrorWrite);
+    if (readFailed || !written.ok()) return Discard(EditorFailure(written, readFailed));
+    if (!closed) return Discard(kErrorWrite);
     if (editor_.DataLeftOut()) Warn(messages_.DataLeftOut);
     return true;
   }
@@ -212,7 +218,7 @@ class Retag {
     output.UseLargeBuffer();
     // The disk takes the new file while it is read back.
     StartFlushToDisk(output.Get());
-    if (!VerifyRewrite(output.Get(), ReadFromFile, editor_.Summary())) {
+    if (!VerifyRewrite(output.Get(), ReadFromFile, editor_.Summary()).ok()) {
       output.Close();
       return Discard(messages_.VerifyFailed);
     }

@@ -27,15 +27,15 @@ void Retag(const uint8_t* data, size_t size) {
   // Some inputs also get a write function that fails part way.
   if (size % 7 == 0) sink.failAtCall = static_cast<long>(size % 61);
   TagEditor editor;
-  if (editor.Open(&source, memory_io::Read, memory_io::Write)) {
+  if (editor.Open(&source, memory_io::Read, memory_io::Write).ok()) {
     editor.SetTag("ARTIST", WideString(u"Fuzz \u00e9\U0001F600"));
     editor.SetTag("TITLE", WideString(u""));
     editor.RemoveTag("comment");
-    if (editor.Write(&sink) == 0) {
+    if (editor.Write(&sink).ok()) {
       memory_io::Source written;
       written.data = sink.bytes.data();
       written.size = sink.bytes.size();
-      if (!VerifyRewrite(&written, memory_io::Read, editor.Summary())) __builtin_trap();
+      if (!VerifyRewrite(&written, memory_io::Read, editor.Summary()).ok()) __builtin_trap();
     }
   }
 }

@@ -5,6 +5,11 @@
 
 namespace {
 
+const char kBytesBetweenPages[] = "Rewritten stream holds bytes that are not pages.";
+const char kFirstStreamDiffers[] = "Rewritten first stream differs from the input's.";
+const char kLaterPagesDiffer[] = "Rewritten pages after the first stream differ from the input's.";
+const char kChecksumsDiffer[] = "Rewritten stream's damaged pages differ from the input's.";
+
 // Follows the first stream's packets across its pages: the headers are gathered
 // whole, the audio packets go straight into a digest.
 class FirstStreamChecker {
@@ -80,7 +85,7 @@ class FirstStreamChecker {
 
 }  // namespace
 
-bool VerifyRewrite(void* input, ReadFunc read, const StreamSummary& expected) {
+Status VerifyRewrite(void* input, ReadFunc read, const StreamSummary& expected) {
   OggPageReader reader(input, read);
   FirstStreamChecker first(expected);
   PacketDigest trailing;
@@ -89,13 +94,16 @@ bool VerifyRewrite(void* input, ReadFunc read, const StreamSummary& expected) {
   while (reader.Next(page)) {
     if (!page.crcValid) AddPagePlace(damaged, page.Serial(), page.Sequence(), page.Flags());
     if (!first.Ended()) {
-      if (!first.TakePage(page)) return false;
+      if (!first.TakePage(page)) return Status(StatusCode::kCorrupt, kFirstStreamDiffers);
     } else {
       trailing.AddBytes(page.header, page.headerSize);
       trailing.AddBytes(page.body, page.bodySize);
       trailing.EndPacket();
     }
   }
-  return reader.SkippedBytes() == 0 && first.Matches() && trailing == expected.trailing &&
-         damaged == expected.damaged;
+  if (reader.SkippedBytes() != 0) return Status(StatusCode::kCorrupt, kBytesBetweenPages);
+  if (!first.Matches()) return Status(StatusCode::kCorrupt, kFirstStreamDiffers);
+  if (trailing != expected.trailing) return Status(StatusCode::kCorrupt, kLaterPagesDiffer);
+  if (damaged != expected.damaged) return Status(StatusCode::kCorrupt, kChecksumsDiffer);
+  return Status::Ok();
 }

@@ -17,35 +17,36 @@ using fixtures::Bytes;
 struct OpenCase {
   const char* shape;
   const char* error;  // null: the open succeeds
+  StatusCode code;
 };
 
 const OpenCase kOpenCases[] = {
-    {"basic", nullptr},
-    {"spread-headers", nullptr},
-    {"audio-on-setup-page", nullptr},
-    {"huge-comment", nullptr},
-    {"chained", nullptr},
-    {"foreign-page", nullptr},
-    {"headers-only", nullptr},
-    {"no-eos", nullptr},
-    {"garbage", nullptr},
-    {"empty", "Input truncated or empty."},
-    {"tiny", "Input truncated or empty."},
-    {"junk-prefix", "Input is not an Ogg bitstream."},
-    {"bad-first-page", "Error reading first page of Ogg bitstream."},
-    {"unfinished-first-packet", "Error reading initial header packet."},
-    {"non-vorbis", nullptr},  // a minimal Ogg Opus stream
-    {"opus", nullptr},
-    {"opus-large-tags", nullptr},
-    {"unknown-codec", "Ogg bitstream does not contain vorbis data."},
-    {"speex", "Ogg bitstream contains Speex, not Vorbis or Opus."},
-    {"flac", "Ogg bitstream contains FLAC, not Vorbis or Opus."},
-    {"theora", "Ogg bitstream contains Theora, not Vorbis or Opus."},
-    {"sequence-hole", "Corrupt secondary header."},
-    {"corrupt-comment", "Corrupt secondary header."},
-    {"corrupt-setup", "Corrupt secondary header."},
-    {"cut-after-first-page", "EOF before end of vorbis headers."},
-    {"multiplexed", "Multiplexed Ogg streams are not supported."},
+    {"basic", nullptr, StatusCode::kOk},
+    {"spread-headers", nullptr, StatusCode::kOk},
+    {"audio-on-setup-page", nullptr, StatusCode::kOk},
+    {"huge-comment", nullptr, StatusCode::kOk},
+    {"chained", nullptr, StatusCode::kOk},
+    {"foreign-page", nullptr, StatusCode::kOk},
+    {"headers-only", nullptr, StatusCode::kOk},
+    {"no-eos", nullptr, StatusCode::kOk},
+    {"garbage", nullptr, StatusCode::kOk},
+    {"empty", "Input truncated or empty.", StatusCode::kCorrupt},
+    {"tiny", "Input truncated or empty.", StatusCode::kCorrupt},
+    {"junk-prefix", "Input is not an Ogg bitstream.", StatusCode::kUnsupported},
+    {"bad-first-page", "Error reading first page of Ogg bitstream.", StatusCode::kCorrupt},
+    {"unfinished-first-packet", "Error reading initial header packet.", StatusCode::kCorrupt},
+    {"non-vorbis", nullptr, StatusCode::kOk},  // a minimal Ogg Opus stream
+    {"opus", nullptr, StatusCode::kOk},
+    {"opus-large-tags", nullptr, StatusCode::kOk},
+    {"unknown-codec", "Ogg bitstream does not contain vorbis data.", StatusCode::kUnsupported},
+    {"speex", "Ogg bitstream contains Speex, not Vorbis or Opus.", StatusCode::kUnsupported},
+    {"flac", "Ogg bitstream contains FLAC, not Vorbis or Opus.", StatusCode::kUnsupported},
+    {"theora", "Ogg bitstream contains Theora, not Vorbis or Opus.", StatusCode::kUnsupported},
+    {"sequence-hole", "Corrupt secondary header.", StatusCode::kCorrupt},
+    {"corrupt-comment", "Corrupt secondary header.", StatusCode::kCorrupt},
+    {"corrupt-setup", "Corrupt secondary header.", StatusCode::kCorrupt},
+    {"cut-after-first-page", "EOF before end of vorbis headers.", StatusCode::kCorrupt},
+    {"multiplexed", "Multiplexed Ogg streams are not supported.", StatusCode::kUnsupported},
 };
 
 // A shape by name; "unknown-codec" is the basic file with its identification
@@ -58,7 +59,7 @@ Bytes Shape(const std::string& name) {
   return fixtures::JoinPages(pages);
 }
 
-bool OpenBytes(TagEditor& editor, memory_io::Source& source, const Bytes& bytes) {
+Status OpenBytes(TagEditor& editor, memory_io::Source& source, const Bytes& bytes) {
   source.data = bytes.data();
   source.size = bytes.size();
   return editor.Open(&source, memory_io::Read, memory_io::Write);
@@ -70,8 +71,9 @@ TEST(TagEditorOpen, GivesTheExpectedResultForEachShape) {
     Bytes file = Shape(c.shape);
     TagEditor editor;
     memory_io::Source source;
-    bool opened = OpenBytes(editor, source, file);
-    EXPECT_EQ(opened, c.error == nullptr);
+    const Status opened = OpenBytes(editor, source, file);
+    EXPECT_EQ(opened.code(), c.code);
+    EXPECT_STREQ(opened.detail(), c.error != nullptr ? c.error : "");
     if (c.error) {
       ASSERT_NE(editor.LastError(), nullptr);
       EXPECT_STREQ(editor.LastError(), c.error);
@@ -109,7 +111,7 @@ TEST(TagEditorOpen, ShortNonOggInputIsTruncatedAndLongOneIsNotOgg) {
     Bytes text(c.size, 'x');
     TagEditor editor;
     memory_io::Source source;
-    EXPECT_FALSE(OpenBytes(editor, source, text));
+    EXPECT_FALSE(OpenBytes(editor, source, text).ok());
     EXPECT_STREQ(editor.LastError(), c.error);
   }
 }
@@ -125,7 +127,7 @@ TEST(TagEditorOpen, ReadsFullChunksAndStopsWithTheHeaders) {
     TagEditor editor;
     memory_io::Source source;
     source.recordRequests = true;
-    ASSERT_TRUE(OpenBytes(editor, source, file));
+    ASSERT_TRUE(OpenBytes(editor, source, file).ok());
     for (size_t request : source.requests) EXPECT_EQ(request, 4096u);
     // The headers' chunks and no more: the writer goes on from there.
     EXPECT_EQ(source.requests.size(), (headerEnd + 4095) / 4096);
@@ -136,10 +138,10 @@ TEST(TagEditorOpen, ReopeningAfterFailureClearsTheError) {
   TagEditor editor;
   memory_io::Source source;
   Bytes empty;
-  EXPECT_FALSE(OpenBytes(editor, source, empty));
+  EXPECT_FALSE(OpenBytes(editor, source, empty).ok());
   Bytes file = fixtures::Basic();
   memory_io::Source again;
-  EXPECT_TRUE(OpenBytes(editor, again, file));
+  EXPECT_TRUE(OpenBytes(editor, again, file).ok());
   EXPECT_EQ(editor.LastError(), nullptr);
   editor.Clear();
   EXPECT_EQ(editor.Comments(), nullptr);
@@ -158,8 +160,8 @@ TEST(TagEditorOpen, OpenFileReadsAndWritesThroughTheRuntimeLibrary) {
   ASSERT_EQ(fwrite(file.data(), 1, file.size(), input), file.size());
   rewind(input);
   TagEditor editor;
-  ASSERT_TRUE(editor.OpenFile(input));
-  EXPECT_EQ(editor.Write(output), 0);
+  ASSERT_TRUE(editor.OpenFile(input).ok());
+  EXPECT_TRUE(editor.Write(output).ok());
   rewind(output);
   Bytes written;
   unsigned char buffer[4096];

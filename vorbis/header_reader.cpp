@@ -98,10 +98,10 @@ void TagEditor::Clear() {
   dataLeftOut_ = false;
 }
 
-bool TagEditor::Fail(const char* message) {
-  lastError_ = message;
+Status TagEditor::Fail(StatusCode code, const char* detail) {
+  lastError_ = detail;
   Clear();
-  return false;
+  return Status(code, detail);
 }
 
 long TagEditor::ReadChunk() {
@@ -112,9 +112,9 @@ long TagEditor::ReadChunk() {
   return static_cast<long>(count);
 }
 
-bool TagEditor::OpenFile(FILE* input) { return Open(input, ReadFromFile, WriteToFile); }
+Status TagEditor::OpenFile(FILE* input) { return Open(input, ReadFromFile, WriteToFile); }
 
-bool TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
+Status TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
   Clear();
   lastError_ = nullptr;
   input_ = input;
@@ -128,7 +128,8 @@ bool TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
   long firstChunk = ReadChunk();
   ogg_page page;
   if (ogg_sync_pageout(sync_.get(), &page) != 1) {
-    return Fail(firstChunk < kChunkSize ? kErrorTruncated : kErrorNotOgg);
+    if (firstChunk < kChunkSize) return Fail(StatusCode::kCorrupt, kErrorTruncated);
+    return Fail(StatusCode::kUnsupported, kErrorNotOgg);
   }
 
   serial_ = ogg_page_serialno(&page);
@@ -139,13 +140,17 @@ bool TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
   comments_.reset(new vorbis_comment);
   vorbis_comment_init(comments_.get());
 
-  if (ogg_stream_pagein(stream_.get(), &page) < 0) return Fail(kErrorFirstPage);
+  if (ogg_stream_pagein(stream_.get(), &page) < 0)
+    return Fail(StatusCode::kCorrupt, kErrorFirstPage);
   lastHeaderSequence_ = static_cast<uint32_t>(ogg_page_pageno(&page));
   headerPageEnded_ = ogg_page_eos(&page) != 0;
   ogg_packet packet;
-  if (ogg_stream_packetout(stream_.get(), &packet) != 1) return Fail(kErrorInitialHeader);
-  if (!ReadFirstHeader(packet)) return false;
-  if (!ReadSecondaryHeaders()) return false;
+  if (ogg_stream_packetout(stream_.get(), &packet) != 1) {
+    return Fail(StatusCode::kCorrupt, kErrorInitialHeader);
+  }
+  Status status = ReadFirstHeader(packet);
+  if (status.ok()) status = ReadSecondaryHeaders();
+  if (!status.ok()) return status;
 
   const char* vendor = comments_->vendor ? comments_->vendor : "";
   size_t vendorLength = strlen(vendor);
@@ -154,22 +159,30 @@ bool TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
   info_.reset();
   StartPageReader();
   opened_ = true;
-  return true;
+  return Status::Ok();
 }
 
-bool TagEditor::ReadFirstHeader(ogg_packet& packet) {
+Status TagEditor::ReadFirstHeader(ogg_packet& packet) {
   if (IsOpusHead(packet.packet, SizeOf(packet))) {
-    if (CheckOpusHead(packet.packet, SizeOf(packet)) != OpusHeadCheck::kReadable) {
-      return Fail(kErrorInitialHeader);
+    switch (CheckOpusHead(packet.packet, SizeOf(packet))) {
+      case OpusHeadCheck::kReadable:
+        break;
+      case OpusHeadCheck::kTooShort:
+        return Fail(StatusCode::kCorrupt, kErrorInitialHeader);
+      case OpusHeadCheck::kUnknownVersion:
+        return Fail(StatusCode::kUnsupported, kErrorInitialHeader);
     }
     opus_ = true;
   } else if (const char* other = OtherCodecError(packet)) {
-    return Fail(other);
-  } else if (vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet) < 0) {
-    return Fail(kErrorNotVorbis);
+    return Fail(StatusCode::kUnsupported, other);
+  } else if (const int result = vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet);
+             result < 0) {
+    // A first packet that is Vorbis's but damaged is told from another codec's.
+    return Fail(result == OV_ENOTVORBIS ? StatusCode::kUnsupported : StatusCode::kCorrupt,
+                kErrorNotVorbis);
   }
   identification_ = Bytes(packet);
-  return true;
+  return Status::Ok();
 }
 
 bool TagEditor::ReadOpusTags(const ogg_packet& packet) {
@@ -193,7 +206,7 @@ void TagEditor::StartPageReader() {
 // setup header (Vorbis only) the second. Reading stops with the page the last
 // header ends on: the sync state then holds exactly the input after it, and
 // audio packets that shared that page stay in the stream state.
-bool TagEditor::ReadSecondaryHeaders() {
+Status TagEditor::ReadSecondaryHeaders() {
   const int count = opus_ ? 1 : 2;
   int i = 0;
   ogg_page page;
@@ -201,7 +214,7 @@ bool TagEditor::ReadSecondaryHeaders() {
   while (i < count) {
     const int result = ogg_sync_pageout(sync_.get(), &page);
     if (result == 0) {
-      if (ReadChunk() == 0) return Fail(kErrorEofInHeaders);
+      if (ReadChunk() == 0) return Fail(StatusCode::kCorrupt, kErrorEofInHeaders);
       continue;
     }
     if (result < 0) {  // bytes skipped to regain sync
@@ -210,24 +223,25 @@ bool TagEditor::ReadSecondaryHeaders() {
     }
     // Another stream's page here means a multiplexed file: skipping it would
     // drop that stream's headers from the output.
-    if (ogg_page_serialno(&page) != serial_) return Fail(kErrorMultiplexed);
+    if (ogg_page_serialno(&page) != serial_)
+      return Fail(StatusCode::kUnsupported, kErrorMultiplexed);
     ogg_stream_pagein(stream_.get(), &page);
     lastHeaderSequence_ = static_cast<uint32_t>(ogg_page_pageno(&page));
     headerPageEnded_ = ogg_page_eos(&page) != 0;
     while (i < count) {
       const int got = ogg_stream_packetout(stream_.get(), &packet);
       if (got == 0) break;
-      if (got < 0) return Fail(kErrorCorruptSecondary);
+      if (got < 0) return Fail(StatusCode::kCorrupt, kErrorCorruptSecondary);
       // Without a valid comment header there is no vendor text.
       if (opus_) {
-        if (!ReadOpusTags(packet)) return Fail(kErrorCorruptSecondary);
+        if (!ReadOpusTags(packet)) return Fail(StatusCode::kCorrupt, kErrorCorruptSecondary);
       } else if (vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet) < 0) {
-        return Fail(kErrorCorruptSecondary);
+        return Fail(StatusCode::kCorrupt, kErrorCorruptSecondary);
       }
       if (i == 0) originalComment_ = Bytes(packet);
       if (i == 1) setup_ = Bytes(packet);
       ++i;
     }
   }
-  return true;
+  return Status::Ok();
 }

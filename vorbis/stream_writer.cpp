@@ -79,18 +79,17 @@ bool TagEditor::FlushPages(ogg_stream_state* out, void* output) {
   return true;
 }
 
-int TagEditor::Write(void* output) {
-  bool written = false;
+Status TagEditor::Write(void* output) {
   summary_ = StreamSummary();
-  if (opened_ && reader_) written = WriteStream(output);
+  const bool ready = opened_ && reader_;
+  // The phases fail only where the write function fails.
+  const bool written = ready && WriteStream(output);
   opened_ = false;
   reader_.reset();
   stream_.reset();
-  if (!written) {
-    lastError_ = kErrorWrite;
-    return -1;
-  }
-  return 0;
+  if (written) return Status::Ok();
+  lastError_ = kErrorWrite;
+  return Status(ready ? StatusCode::kIoError : StatusCode::kInvalid, kErrorWrite);
 }
 
 bool TagEditor::WriteStream(void* output) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "base/status.h"
 #include "ogg/io_functions.h"
 #include "ogg/stream_summary.h"
 
@@ -47,14 +48,17 @@ class TagEditor {
   // Reads the headers of the first logical stream: identification, comment and
   // setup for Vorbis, OpusHead and OpusTags for Opus. Speex, FLAC and Theora
   // are refused by name. The input handle is not owned and must stay valid until Write has
-  // returned, because Write reads the rest of the input through it. On failure
-  // LastError gives the reason and the editor holds nothing.
-  bool Open(void* input, ReadFunc read, WriteFunc write);
+  // returned, because Write reads the rest of the input through it. A failure
+  // is kCorrupt (damaged or cut headers) or kUnsupported (not Ogg, another
+  // codec, a multiplexed file), its detail one of the texts below, which
+  // LastError then gives too; the editor then holds nothing.
+  Status Open(void* input, ReadFunc read, WriteFunc write);
   // Whether the stream opened is Ogg Opus (else Ogg Vorbis).
   bool IsOpus() const { return opus_; }
   // Open with fread and fwrite on a stream opened in mode "rb".
-  bool OpenFile(FILE* input);
-  // A constant English text, or null when nothing has been reported.
+  Status OpenFile(FILE* input);
+  // The detail of the last failure (or of the warning of a successful Write), a
+  // constant English text; null when nothing has been reported.
   const char* LastError() const { return lastError_; }
   // Releases everything the editor owns; the last error keeps its text.
   void Clear();
@@ -62,9 +66,10 @@ class TagEditor {
   // Writes the header pages (the comment header rebuilt from the vendor text read
   // at open time and the current comment list), the first stream's audio pages
   // as they are but for their sequence numbers, and every later page of the
-  // input unchanged. Returns 0, or -1 when the write function fails. Valid once,
-  // after a successful Open.
-  int Write(void* output);
+  // input unchanged. Fails with kIoError when the write function fails (kInvalid
+  // when the editor is not opened), kErrorWrite as the detail. Valid once, after
+  // a successful Open.
+  Status Write(void* output);
 
   // Replaces every entry of the field key by the single entry key=value (UTF-8).
   void SetTag(const char* key, const WideString& value);
@@ -92,9 +97,10 @@ class TagEditor {
  private:
   // One chunk from the input into the sync state; returns the byte count.
   long ReadChunk();
-  bool Fail(const char* message);
-  bool ReadFirstHeader(ogg_packet& packet);
-  bool ReadSecondaryHeaders();
+  // Records the failure, releases everything and returns it.
+  Status Fail(StatusCode code, const char* detail);
+  Status ReadFirstHeader(ogg_packet& packet);
+  Status ReadSecondaryHeaders();
   // The OpusTags packet into the comment list and the binary data kept.
   bool ReadOpusTags(const ogg_packet& packet);
   // Hands the input bytes not yet paged to the page reader that Write uses.

@@ -65,10 +65,10 @@ Result Run(const Bytes& input, const std::function<void(TagEditor&)>& edit) {
   source.size = input.size();
   memory_io::Sink sink;
   TagEditor editor;
-  result.opened = editor.Open(&source, memory_io::Read, memory_io::Write);
+  result.opened = editor.Open(&source, memory_io::Read, memory_io::Write).ok();
   if (result.opened) {
     if (edit) edit(editor);
-    result.written = editor.Write(&sink);
+    result.written = editor.Write(&sink).ok();
   }
   result.error = editor.LastError() ? editor.LastError() : "";
   result.output = sink.bytes;

@@ -15,7 +15,7 @@ using fixtures::Bytes;
 
 struct Result {
   bool opened = false;
-  int written = -1;
+  bool written = false;
   std::string error;  // LastError after the write (or the open), "" for null
   Bytes output;
 };
