@@ -15,7 +15,7 @@
 
 namespace {
 
-// The controls fetched at start-up; 1017 comes later, after the trace control.
+// The controls fetched at start-up; "Retag !" comes later, after the trace control.
 const int kFetchedIds[] = {
     kFileNameGroup,     kFileNameHelp, kTrackFromNameBox, kArtistFromNameBox, kTitleFromNameBox,
     kTrackFromOrderBox, kArtistBox,    kAlbumBox,         kDateBox,           kGenreBox,
