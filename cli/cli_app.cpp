@@ -2,6 +2,7 @@
 // or a retag recorded in a journal.
 #include "cli/cli_app.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -13,6 +14,7 @@
 #include "cli/result_lines.h"
 #include "cli/tag_listing.h"
 #include "cli/undo.h"
+#include "engine/choosable_tags.h"
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
 #include "engine/taggable_file.h"
@@ -20,22 +22,14 @@
 
 namespace {
 
-const char kUsage[] =
+// The usage text: its head, a line per choosable tag, then the rest.
+const char kUsageHead[] =
     "Usage: mirale-cli [OPTIONS] FILE|FOLDER...\n"
     "       mirale-cli --show [--json] [-r] FILE|FOLDER...\n"
     "       mirale-cli --undo [--dry-run]\n"
     "Rewrites the Vorbis comments of Ogg Vorbis and Ogg Opus files; the audio stays as it is.\n"
-    "\n"
-    "  --date TEXT           set DATE (YYYY, YYYY-MM, YYYY-MM-DD, with hh:mm:ss)\n"
-    "  --album TEXT          set ALBUM\n"
-    "  --label TEXT          set LABEL\n"
-    "  --genre TEXT          set GENRE\n"
-    "  --artist TEXT         set ARTIST\n"
-    "  --comment TEXT        set COMMENT\n"
-    "  --track-from-name     set TRACKNUMBER from the name \"00 - Artist - Title.ogg\"\n"
-    "  --track-from-order    set TRACKNUMBER from the file's place in the list\n"
-    "  --artist-from-name    set ARTIST from the name \"Artist - Title.ogg\"\n"
-    "  --title-from-name     set TITLE from the name \"Artist - Title.ogg\"\n"
+    "\n";
+const char kUsageTail[] =
     "  -r, --recursive       take the .ogg, .opus and .oga files under each FOLDER, in natural "
     "order\n"
     "                        (\"2\" before \"10\", case ignored); files keep their place\n"
@@ -68,28 +62,28 @@ const char kUsage[] =
     "retagged that have not changed since; the run before is next.\n"
     "Exit status: 0 all files retagged, 1 a file failed (or was not restored, or the\n"
     "journal could not be written), 2 a usage error.\n";
+// Where the usage text's descriptions start.
+constexpr size_t kUsageColumn = 24;
 
-struct ValueOption {
-  const char* name;
-  ChoiceId box;
-  ChoiceId field;
-};
-const ValueOption kValueOptions[] = {
-    {"--date", kDateBox, kDateField},       {"--album", kAlbumBox, kAlbumField},
-    {"--label", kLabelBox, kLabelField},    {"--genre", kGenreBox, kGenreField},
-    {"--artist", kArtistBox, kArtistField}, {"--comment", kCommentBox, kCommentField},
-};
+bool TakesValue(const ChoosableTag& tag) { return tag.field != kNoField; }
 
-struct FlagOption {
-  const char* name;
-  ChoiceId box;
-};
-const FlagOption kFlagOptions[] = {
-    {"--track-from-name", kTrackFromNameBox},
-    {"--track-from-order", kTrackFromOrderBox},
-    {"--artist-from-name", kArtistFromNameBox},
-    {"--title-from-name", kTitleFromNameBox},
-};
+// "  --album TEXT          set ALBUM"
+std::string UsageLine(const ChoosableTag& tag) {
+  std::string line = std::string("  ") + tag.option + (TakesValue(tag) ? " TEXT" : "");
+  line.resize(std::max(kUsageColumn, line.size() + 1), ' ');
+  return line + "set " + tag.tagName + tag.usageNote + "\n";
+}
+
+// The options with a value first, then the flags, each in the table's order.
+std::string UsageText() {
+  std::string usage = kUsageHead;
+  for (bool values : {true, false}) {
+    for (const ChoosableTag& tag : kChoosableTags) {
+      if (TakesValue(tag) == values) usage += UsageLine(tag);
+    }
+  }
+  return usage + kUsageTail;
+}
 
 struct ParsedLine {
   FixedTagChoices choices;
@@ -122,13 +116,53 @@ const ModeOption kModeOptions[] = {
 };
 
 bool AnyTagOption(const ParsedLine& line) {
-  for (const FlagOption& flag : kFlagOptions) {
-    if (line.choices.IsTicked(flag.box)) return true;
-  }
-  for (const ValueOption& option : kValueOptions) {
-    if (line.choices.IsTicked(option.box)) return true;
+  for (const ChoosableTag& tag : kChoosableTags) {
+    if (line.choices.IsTicked(tag.box)) return true;
   }
   return false;
+}
+
+// Takes word (and the value after it, at i + 1) when it is the tag's option;
+// false when it is not. problem is set when the value is missing.
+bool TakeTagOption(const ChoosableTag& tag, const std::vector<std::string>& arguments, size_t& i,
+                   ParsedLine& line, std::string& problem) {
+  const std::string& word = arguments[i];
+  if (!TakesValue(tag)) {
+    if (word != tag.option) return false;
+    line.choices.Tick(tag.box);
+    return true;
+  }
+  const size_t n = std::strlen(tag.option);
+  std::string value;
+  if (word == tag.option) {
+    if (i + 1 >= arguments.size()) {
+      problem = std::string(tag.option) + " needs a value";
+      return true;
+    }
+    value = arguments[++i];
+  } else if (word.compare(0, n, tag.option) == 0 && word.size() > n && word[n] == '=') {
+    value = word.substr(n + 1);
+  } else {
+    return false;
+  }
+  WideString wide;
+  Utf8ToWide(value.c_str(), wide);
+  line.choices.SetField(tag.field, String(value.c_str()), wide);
+  line.choices.Tick(tag.box);
+  return true;
+}
+
+// The dialog keeps these pairs exclusive; here they are refused outright.
+std::string ExclusionProblem(const ParsedLine& line) {
+  for (const ExclusiveBoxes& pair : kExclusiveBoxes) {
+    if (!line.choices.IsTicked(pair.kept) || !line.choices.IsTicked(pair.dropped)) continue;
+    // Named in the table's order.
+    const ChoosableTag* first = ChoosableTagOf(pair.kept);
+    const ChoosableTag* second = ChoosableTagOf(pair.dropped);
+    if (second < first) std::swap(first, second);
+    return std::string(first->option) + " and " + second->option + " exclude each other";
+  }
+  return std::string();
 }
 
 // Returns an empty text when the arguments are usable, else what is wrong.
@@ -159,38 +193,17 @@ std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine
         known = true;
       }
     }
-    for (const FlagOption& flag : kFlagOptions) {
-      if (word == flag.name) {
-        line.choices.Tick(flag.box);
-        known = true;
-      }
-    }
-    for (const ValueOption& option : kValueOptions) {
-      const size_t n = std::strlen(option.name);
-      std::string value;
-      if (word == option.name) {
-        if (i + 1 >= arguments.size()) return std::string(option.name) + " needs a value";
-        value = arguments[++i];
-      } else if (word.compare(0, n, option.name) == 0 && word.size() > n && word[n] == '=') {
-        value = word.substr(n + 1);
-      } else {
-        continue;
-      }
-      WideString wide;
-      Utf8ToWide(value.c_str(), wide);
-      line.choices.SetField(option.field, String(value.c_str()), wide);
-      line.choices.Tick(option.box);
+    for (const ChoosableTag& tag : kChoosableTags) {
+      std::string problem;
+      if (!TakeTagOption(tag, arguments, i, line, problem)) continue;
+      if (!problem.empty()) return problem;
       known = true;
+      break;  // i may have moved on to the value
     }
     if (!known) return "unknown option " + word;
   }
-  // The dialog keeps these pairs exclusive; here they are refused outright.
-  if (line.choices.IsTicked(kArtistBox) && line.choices.IsTicked(kArtistFromNameBox)) {
-    return "--artist and --artist-from-name exclude each other";
-  }
-  if (line.choices.IsTicked(kTrackFromNameBox) && line.choices.IsTicked(kTrackFromOrderBox)) {
-    return "--track-from-name and --track-from-order exclude each other";
-  }
+  const std::string exclusion = ExclusionProblem(line);
+  if (!exclusion.empty()) return exclusion;
   if (line.json && !line.show) return "--json goes with --show";
   if ((line.show || line.undo) && AnyTagOption(line)) {
     return line.show ? "--show only reads: no tag option with it"
@@ -250,7 +263,7 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
     return 2;
   }
   if (line.help) {
-    WriteText(console.out, kUsage);
+    WriteText(console.out, UsageText());
     return 0;
   }
   if (line.version) {

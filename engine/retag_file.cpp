@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "engine/choosable_tags.h"
 #include "engine/file_name_tags.h"
 #include "engine/file_system.h"
 #include "engine/message_table.h"
@@ -77,11 +78,6 @@ void SetNumberTag(TagEditor& editor, const char* key, int number) {
   editor.SetTag(key, value);
 }
 
-void SetFieldTag(TagEditor& editor, const TagChoices& choices, ChoiceId box, ChoiceId field,
-                 const char* key) {
-  if (choices.IsTicked(box)) editor.SetTag(key, choices.FieldTextWide(field));
-}
-
 // One file's retag. Each phase either goes on or ends the outcome as a failure.
 class Retag {
  public:
@@ -114,8 +110,11 @@ class Retag {
   // What can be refused before the file is touched: the date, and the headers
   // read from the file where it lies. The file stays as it was.
   bool Validate() {
-    if (choices_.IsTicked(kDateBox) && !NormalisedDate(choices_.FieldText(kDateField), date_)) {
-      return Fail(messages_.BadDate);
+    for (const ChoosableTag& tag : kChoosableTags) {
+      if (tag.source == TagSource::kDateField && choices_.IsTicked(tag.box) &&
+          !NormalisedDate(choices_.FieldText(tag.field), date_)) {
+        return Fail(messages_.BadDate);
+      }
     }
     FileHolder file(OpenFile(path_, "rb"));
     if (file.Get() == nullptr) return Fail(messages_.CannotOpenInput);
@@ -163,27 +162,47 @@ class Retag {
     }
     const FileNameTags nameTags = ParseFileNameTags(request_.path);
     if (!nameTags.separatorFound &&
-        (choices_.IsTicked(kArtistFromNameBox) || choices_.IsTicked(kTitleFromNameBox))) {
+        (IsSourceTicked(TagSource::kNameArtist) || IsSourceTicked(TagSource::kNameTitle))) {
       Warn(messages_.SeparatorNotFound);
     }
-    if (choices_.IsTicked(kDateBox)) editor.SetTag("DATE", date_);
-    SetFieldTag(editor, choices_, kAlbumBox, kAlbumField, "ALBUM");
-    SetFieldTag(editor, choices_, kLabelBox, kLabelField, "LABEL");
-    SetFieldTag(editor, choices_, kGenreBox, kGenreField, "GENRE");
-    SetFieldTag(editor, choices_, kArtistBox, kArtistField, "ARTIST");
-    if (choices_.IsTicked(kTrackFromNameBox)) {
-      // A name without a two-digit prefix keeps whatever track number the file has.
-      if (nameTags.trackNumber >= 0) {
-        SetNumberTag(editor, "TRACKNUMBER", nameTags.trackNumber);
-      } else {
-        Warn(messages_.TrackNumberNotFound);
-      }
-    } else if (choices_.IsTicked(kTrackFromOrderBox)) {
-      SetNumberTag(editor, "TRACKNUMBER", request_.position);
+    for (const ChoosableTag& tag : kChoosableTags) {
+      if (IsApplied(choices_, tag.box)) SetChosenTag(editor, tag, nameTags);
     }
-    if (choices_.IsTicked(kArtistFromNameBox)) editor.SetTag("ARTIST", nameTags.artist);
-    if (choices_.IsTicked(kTitleFromNameBox)) editor.SetTag("TITLE", nameTags.title);
-    SetFieldTag(editor, choices_, kCommentBox, kCommentField, "COMMENT");
+  }
+
+  bool IsSourceTicked(TagSource source) const {
+    for (const ChoosableTag& tag : kChoosableTags) {
+      if (tag.source == source && choices_.IsTicked(tag.box)) return true;
+    }
+    return false;
+  }
+
+  void SetChosenTag(TagEditor& editor, const ChoosableTag& tag, const FileNameTags& nameTags) {
+    switch (tag.source) {
+      case TagSource::kField:
+        editor.SetTag(tag.tagName, choices_.FieldTextWide(tag.field));
+        break;
+      case TagSource::kDateField:
+        editor.SetTag(tag.tagName, date_);
+        break;
+      case TagSource::kNameTrack:
+        // A name without a two-digit prefix keeps whatever track number the file has.
+        if (nameTags.trackNumber >= 0) {
+          SetNumberTag(editor, tag.tagName, nameTags.trackNumber);
+        } else {
+          Warn(messages_.TrackNumberNotFound);
+        }
+        break;
+      case TagSource::kListPosition:
+        SetNumberTag(editor, tag.tagName, request_.position);
+        break;
+      case TagSource::kNameArtist:
+        editor.SetTag(tag.tagName, nameTags.artist);
+        break;
+      case TagSource::kNameTitle:
+        editor.SetTag(tag.tagName, nameTags.title);
+        break;
+    }
   }
 
   // The new file under the file's own name. A failed read, write or close (a

@@ -7,6 +7,7 @@
 #include "text/wide_string.h"
 
 enum ChoiceId : int {
+  kNoField = 0,  // a box without a field
   kArtistField = IDC_ARTIST_FIELD,
   kAlbumBox = IDC_ALBUM_BOX,
   kArtistBox = IDC_ARTIST_BOX,
