@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "base/version.h"
 #include "cli/batch_runner.h"
 #include "cli/console_output.h"
 #include "cli/file_selection.h"
@@ -267,7 +268,7 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
     return 0;
   }
   if (line.version) {
-    WriteText(console.out, "mirale-cli 1.4\n");
+    WriteText(console.out, "mirale-cli " MIRALE_SHORT_VERSION_TEXT "\n");
     return 0;
   }
 
