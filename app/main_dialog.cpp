@@ -5,12 +5,11 @@
 #include "app/batch_run.h"
 #include "app/dialog_controls.h"
 #include "engine/choosable_tags.h"
-#include "engine/file_system.h"
 #include "engine/language.h"
 #include "engine/message_table.h"
 #include "engine/taggable_file.h"
+#include "files/file_system.h"
 #include "text/encodings.h"
-#include "text/paths.h"
 #include "trace/gdi_holders.h"
 
 namespace {

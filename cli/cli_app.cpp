@@ -19,6 +19,7 @@
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
 #include "engine/taggable_file.h"
+#include "files/file_system.h"
 #include "text/encodings.h"
 
 namespace {
@@ -221,7 +222,7 @@ std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine
 int Retag(const ParsedLine& line, const std::vector<String>& files, const CliConsole& console) {
   JournalWriter journal;
   const bool recorded = !line.dryRun && !line.noJournal && !files.empty();
-  if (recorded && !journal.Create(StateFolder(), static_cast<int64_t>(std::time(nullptr)))) {
+  if (recorded && !journal.Create(StateFolder(), static_cast<int64_t>(std::time(nullptr))).ok()) {
     PrintFormat(console.err,
                 "mirale-cli: cannot write the journal in %s; no file was touched "
                 "(--no-journal runs without one)\n",
@@ -246,7 +247,7 @@ int Retag(const ParsedLine& line, const std::vector<String>& files, const CliCon
     }
   });
   lines.Done();
-  if (recorded && !journal.Finish()) {
+  if (recorded && !journal.Finish().ok()) {
     PrintFormat(console.err, "mirale-cli: the journal %s is incomplete: --undo will miss files\n",
                 DisplayPath(journal.Path()).c_str());
     return 1;

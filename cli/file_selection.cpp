@@ -7,8 +7,8 @@
 #include "cli/console_output.h"
 #include "cli/natural_order.h"
 #include "cli/platform.h"
-#include "engine/file_system.h"
 #include "engine/taggable_file.h"
+#include "files/file_system.h"
 #include "text/paths.h"
 
 namespace {
@@ -43,7 +43,7 @@ String JoinPath(const String& folder, const String& name) {
 
 void WalkFolder(const String& folder, std::vector<String>& files) {
   std::vector<FolderEntry> entries;
-  if (!ListFolder(folder, entries)) return;
+  if (!ListFolder(folder, entries).ok()) return;
   std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
     return NaturalLess(a.name.CStr(), b.name.CStr());
   });

@@ -2,32 +2,27 @@
 #include "cli/tag_listing.h"
 
 #include <cstdint>
-#include <memory>
 #include <utility>
 
 #include "cli/console_output.h"
 #include "cli/platform.h"
 #include "cli/result_lines.h"
-#include "engine/file_system.h"
 #include "engine/message_table.h"
+#include "files/file_system.h"
 #include "vorbis/comment_packet.h"
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-
 // The headers of the file where it lies, read only; the reason of a failure as
 // the result lines give it (windows-1252).
 bool ReadFileTags(const String& path, FileTags& tags, std::string& reason) {
-  std::unique_ptr<FILE, FileCloser> file(OpenFile(path, "rb"));
-  if (file == nullptr) {
+  ScopedFile file;
+  if (!OpenFile(path, "rb", file).ok()) {
     reason = CurrentMessages().CannotOpenInput;
     return false;
   }
   TagEditor editor;
-  if (!editor.OpenFile(file.get())) {
+  if (!editor.OpenFile(file.Get())) {
     reason = editor.LastError();
     return false;
   }

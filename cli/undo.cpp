@@ -14,8 +14,7 @@
 #include "cli/platform.h"
 #include "cli/result_lines.h"
 #include "cli/tag_listing.h"
-#include "engine/file_system.h"
-#include "text/paths.h"
+#include "files/file_system.h"
 
 namespace {
 
@@ -30,7 +29,7 @@ std::string LocalTime(int64_t seconds) {
 // Why a file of the journal is not taken back, or null.
 const char* SkipReason(const JournalEntry& entry) {
   FileStamp now;
-  if (!GetFileStamp(entry.path, now)) return "no such file";
+  if (!GetFileStamp(entry.path, now).ok()) return "no such file";
   if (now != entry.stamp) return "changed since that run";
   return nullptr;
 }
@@ -42,22 +41,21 @@ const char* SkipReason(const JournalEntry& entry) {
 void HandOverStamps(const String& folder, uint64_t number,
                     const std::vector<JournalEntry>& restored) {
   Journal before;
-  std::string reason;
-  if (restored.empty() || !ReadNewestJournal(folder, before, reason, number)) return;
+  if (restored.empty() || !ReadNewestJournal(folder, before, number).ok()) return;
   std::map<FileIdentity, const JournalEntry*> earlier;
   for (const JournalEntry& entry : before.entries) {
     FileIdentity identity;
-    if (GetFileIdentity(entry.path, identity)) earlier[identity] = &entry;
+    if (GetFileIdentity(entry.path, identity).ok()) earlier[identity] = &entry;
   }
   std::vector<JournalEntry> stamps;
   for (const JournalEntry& entry : restored) {
     FileIdentity identity;
-    if (!GetFileIdentity(entry.path, identity)) continue;
+    if (!GetFileIdentity(entry.path, identity).ok()) continue;
     const auto found = earlier.find(identity);
     if (found == earlier.end() || found->second->stamp != entry.oldStamp) continue;
     JournalEntry stamp;
     stamp.path = found->second->path;
-    if (GetFileStamp(entry.path, stamp.stamp)) stamps.push_back(stamp);
+    if (GetFileStamp(entry.path, stamp.stamp).ok()) stamps.push_back(stamp);
   }
   RestampJournal(before, stamps);
 }
@@ -67,9 +65,11 @@ void HandOverStamps(const String& folder, uint64_t number,
 int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
   const String folder = StateFolder();
   Journal journal;
-  std::string reason;
-  if (!ReadNewestJournal(folder, journal, reason)) {
-    if (reason.empty()) reason = "no run to undo";
+  const Status read = ReadNewestJournal(folder, journal);
+  if (!read.ok()) {
+    const std::string reason = read.code() == StatusCode::kNotFound
+                                   ? "no run to undo"
+                                   : "cannot read the journal " + DisplayPath(journal.path);
     PrintFormat(console.err, "mirale-cli: %s (%s)\n", reason.c_str(), DisplayPath(folder).c_str());
     return 1;
   }
@@ -117,9 +117,9 @@ int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
     bool kept = true;
     if (!failed.empty()) {
       JournalWriter rest;
-      kept = rest.Create(folder, journal.runTime);
-      for (const JournalEntry* entry : failed) kept = rest.Add(*entry) && kept;
-      kept = rest.Finish() && kept;
+      kept = rest.Create(folder, journal.runTime).ok();
+      for (const JournalEntry* entry : failed) kept = rest.Add(*entry).ok() && kept;
+      kept = rest.Finish().ok() && kept;
       if (!kept) {
         PrintFormat(console.err, "mirale-cli: the journal stays as it was: %s\n",
                     DisplayPath(journal.path).c_str());

@@ -7,49 +7,18 @@
 
 #include "engine/choosable_tags.h"
 #include "engine/file_name_tags.h"
-#include "engine/file_system.h"
 #include "engine/message_table.h"
+#include "files/file_system.h"
 #include "format/date_time.h"
 #include "format/format_string.h"
 #include "text/encodings.h"
-#include "text/paths.h"
 #include "vorbis/rewrite_verifier.h"
 
 namespace {
 
-// Closes its stream exactly once: on Close, or when the call ends.
-class FileHolder {
- public:
-  static constexpr size_t kBufferSize = 256 * 1024;
-
-  explicit FileHolder(FILE* file = nullptr) : file_(file) {}
-  FileHolder(const FileHolder&) = delete;
-  FileHolder& operator=(const FileHolder&) = delete;
-  ~FileHolder() { Close(); }
-  void Reset(FILE* file) {
-    Close();
-    file_ = file;
-  }
-  FILE* Get() const { return file_; }
-  // The editor reads and writes in small pieces; a large stream buffer turns
-  // that into few system calls. (The buffer is given: some runtime libraries
-  // ignore the size when they are to allocate it themselves.)
-  void UseLargeBuffer() {
-    buffer_.reset(new char[kBufferSize]);
-    std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
-  }
-  // True when the stream was flushed and closed without error.
-  bool Close() {
-    if (file_ == nullptr) return true;
-    const bool ok = std::fclose(file_) == 0;
-    file_ = nullptr;
-    return ok;
-  }
-
- private:
-  FILE* file_;
-  std::unique_ptr<char[]> buffer_;  // freed after the stream is closed
-};
+// The editor reads and writes in small pieces; a large stream buffer turns
+// that into few system calls.
+constexpr size_t kStreamBufferSize = 256 * 1024;
 
 // The input as the editor reads it: the bytes taken are counted, so that a read
 // that stopped early (a failing disk, a pulled stick) is told from the end.
@@ -116,8 +85,8 @@ class Retag {
         return Fail(messages_.BadDate);
       }
     }
-    FileHolder file(OpenFile(path_, "rb"));
-    if (file.Get() == nullptr) return Fail(messages_.CannotOpenInput);
+    ScopedFile file;
+    if (!OpenFile(path_, "rb", file).ok()) return Fail(messages_.CannotOpenInput);
     CountedInput input = Input(file.Get());
     TagEditor editor;
     if (!editor.Open(&input, CountedInput::Read, WriteToFile)) {
@@ -136,16 +105,15 @@ class Retag {
 
   // The file moves to its ".old" path, never replacing anything there.
   bool Move() {
-    if (!RenameFile(path_.CStr(), oldPath_.CStr())) {
+    if (!RenameFile(path_.CStr(), oldPath_.CStr()).ok()) {
       return Fail(messages_.CannotRenameInput);
     }
     return true;
   }
 
   bool Open() {
-    oldFile_.Reset(OpenFile(oldPath_, "rb"));
-    if (oldFile_.Get() == nullptr) return Fail(messages_.CannotOpenInput);
-    oldFile_.UseLargeBuffer();
+    if (!OpenFile(oldPath_, "rb", oldFile_).ok()) return Fail(messages_.CannotOpenInput);
+    oldFile_.UseBuffer(kStreamBufferSize);
     input_ = Input(oldFile_.Get());
     if (!editor_.Open(&input_, CountedInput::Read,
                       request_.write != nullptr ? request_.write : WriteToFile)) {
@@ -208,12 +176,12 @@ class Retag {
   // The new file under the file's own name. A failed read, write or close (a
   // full disk shows up there) removes the incomplete output; ".old" stays.
   bool Write() {
-    FileHolder output(OpenFile(path_, "wb"));
-    if (output.Get() == nullptr) return Fail(messages_.CannotOpenOutput);
-    output.UseLargeBuffer();
+    ScopedFile output;
+    if (!OpenFile(path_, "wb", output).ok()) return Fail(messages_.CannotOpenOutput);
+    output.UseBuffer(kStreamBufferSize);
     KeepFileOwnership(oldFile_.Get(), output.Get());
     const bool written = editor_.Write(output.Get()) == 0;
-    const bool closed = output.Close();
+    const bool closed = output.Close().ok();
     // A write that failed stops reading early: only then is a short read no fault.
     const bool readFailed =
         std::ferror(oldFile_.Get()) != 0 || (written && input_.consumed != input_.size);
@@ -226,20 +194,20 @@ class Retag {
 
   // The new file read back and checked against the input, then put on the disk.
   bool Verify() {
-    FileHolder output(OpenFile(path_, "r+b"));
-    if (output.Get() == nullptr) return Discard(messages_.VerifyFailed);
-    output.UseLargeBuffer();
+    ScopedFile output;
+    if (!OpenFile(path_, "r+b", output).ok()) return Discard(messages_.VerifyFailed);
+    output.UseBuffer(kStreamBufferSize);
     // The disk takes the new file while it is read back.
     StartFlushToDisk(output.Get());
     if (!VerifyRewrite(output.Get(), ReadFromFile, editor_.Summary())) {
       output.Close();
       return Discard(messages_.VerifyFailed);
     }
-    if (!request_.deferCommit && !FlushToDisk(output.Get())) {
+    if (!request_.deferCommit && !FlushToDisk(output.Get()).ok()) {
       output.Close();
       return Discard(kErrorWrite);
     }
-    if (!output.Close()) return Discard(kErrorWrite);
+    if (!output.Close().ok()) return Discard(kErrorWrite);
     return true;
   }
 
@@ -249,7 +217,7 @@ class Retag {
     if (request_.deferCommit) {
       outcome_.newPath = path_;
       outcome_.pendingOldPath = oldPath_;
-    } else if (!RemoveFile(oldPath_.CStr())) {
+    } else if (!RemoveFile(oldPath_.CStr()).ok()) {
       Warn(messages_.CannotDeleteOldFile);
     }
   }
@@ -268,7 +236,7 @@ class Retag {
     CountedInput input;
     input.file = file;
     if (request_.read != nullptr) input.read = request_.read;
-    input.size = OpenFileSize(file);
+    GetOpenFileSize(file, input.size);
     return input;
   }
 
@@ -292,7 +260,7 @@ class Retag {
   const String path_;
   const String oldPath_;
   WideString date_;
-  FileHolder oldFile_;
+  ScopedFile oldFile_;
   CountedInput input_;
   TagEditor editor_;
 };
@@ -328,14 +296,14 @@ void CommitRetags(const std::vector<RetagOutcome*>& outcomes) {
     if (!outcome->pendingOldPath.IsEmpty()) written.push_back(outcome->newPath);
   }
   if (written.empty()) return;
-  const bool flushed = FlushFilesToDisk(written);
+  const bool flushed = FlushFilesToDisk(written).ok();
   for (RetagOutcome* outcome : outcomes) {
     if (outcome->pendingOldPath.IsEmpty()) continue;
     if (!flushed) {
       RemoveFile(outcome->newPath.CStr());
       outcome->kind = OutcomeKind::kFailure;
       outcome->message.Assign(kErrorWrite);
-    } else if (!RemoveFile(outcome->pendingOldPath.CStr())) {
+    } else if (!RemoveFile(outcome->pendingOldPath.CStr()).ok()) {
       outcome->Warn(CurrentMessages().CannotDeleteOldFile);
     }
     outcome->pendingOldPath = String();
