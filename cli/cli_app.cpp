@@ -6,8 +6,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "base/version.h"
 #include "cli/batch_runner.h"
+#include "cli/cli_texts.h"
 #include "cli/console_output.h"
 #include "cli/file_selection.h"
 #include "cli/journal.h"
@@ -25,45 +25,6 @@
 namespace {
 
 // The usage text: its head, a line per choosable tag, then the rest.
-const char kUsageHead[] =
-    "Usage: mirale-cli [OPTIONS] FILE|FOLDER...\n"
-    "       mirale-cli --show [--json] [-r] FILE|FOLDER...\n"
-    "       mirale-cli --undo [--dry-run]\n"
-    "Rewrites the Vorbis comments of Ogg Vorbis and Ogg Opus files; the audio stays as it is.\n"
-    "\n";
-const char kUsageTail[] =
-    "  -r, --recursive       take the .ogg, .opus and .oga files under each FOLDER, in natural "
-    "order\n"
-    "                        (\"2\" before \"10\", case ignored); files keep their place\n"
-    "  --dry-run             print what the run would do, tags included; change nothing\n"
-    "  --show                print each file's vendor text and comments (KEY=value)\n"
-    "  --json                with --show: one JSON object per file\n"
-    "  --undo                put back the tags the last run replaced\n"
-    "  --no-journal          do not record the run (it cannot be undone then)\n"
-    "  -q, --quiet           print only the lines of failed files; no progress line\n"
-    "  --help, --version\n"
-    "\n"
-    "Examples:\n"
-    "  mirale-cli --album \"Le Jour\" --date 2026-12 --label Maison --genre Jazz *.ogg\n"
-    "  mirale-cli --artist \"Les Oiseaux\" --comment \"Live\" *.ogg\n"
-    "  mirale-cli --artist-from-name --title-from-name \"Band - Song.ogg\"\n"
-    "  mirale-cli --track-from-name \"07 - Band - Song.ogg\"   TRACKNUMBER=7\n"
-    "  mirale-cli -r --track-from-order Album/        numbers an album in order\n"
-    "  mirale-cli --dry-run --genre Jazz -r Music/    the tags before writing\n"
-    "  mirale-cli --show --json song.ogg              the tags as JSON\n"
-    "  mirale-cli --undo --dry-run                    what --undo would put back\n"
-    "  mirale-cli --undo                              takes the last run back\n"
-    "  mirale-cli -q --no-journal --label X *.ogg     failures only, no journal\n"
-    "\n"
-    "Only Ogg Vorbis and Ogg Opus files (.ogg, .opus, .oga) are taken. Each file is\n"
-    "checked, moved to FILE.old, written anew and verified, and only then the .old\n"
-    "copy deleted; after a failure the .old copy stays. Every run\n"
-    "that writes is recorded (the last 20 runs) in $XDG_STATE_HOME/mirale, else\n"
-    "~/.local/state/mirale (%LOCALAPPDATA%\\Mirale on Windows); when that cannot be\n"
-    "written the run stops before any file. --undo restores the files the last run\n"
-    "retagged that have not changed since; the run before is next.\n"
-    "Exit status: 0 all files retagged, 1 a file failed (or was not restored, or the\n"
-    "journal could not be written), 2 a usage error.\n";
 // Where the usage text's descriptions start.
 constexpr size_t kUsageColumn = 24;
 
@@ -78,13 +39,13 @@ std::string UsageLine(const ChoosableTag& tag) {
 
 // The options with a value first, then the flags, each in the table's order.
 std::string UsageText() {
-  std::string usage = kUsageHead;
+  std::string usage = cli_text::kUsageHead;
   for (bool values : {true, false}) {
     for (const ChoosableTag& tag : kChoosableTags) {
       if (TakesValue(tag) == values) usage += UsageLine(tag);
     }
   }
-  return usage + kUsageTail;
+  return usage + cli_text::kUsageTail;
 }
 
 struct ParsedLine {
@@ -138,7 +99,7 @@ bool TakeTagOption(const ChoosableTag& tag, const std::vector<std::string>& argu
   std::string value;
   if (word == tag.option) {
     if (i + 1 >= arguments.size()) {
-      problem = std::string(tag.option) + " needs a value";
+      problem = FormatText(cli_text::kNeedsValue, tag.option);
       return true;
     }
     value = arguments[++i];
@@ -162,7 +123,7 @@ std::string ExclusionProblem(const ParsedLine& line) {
     const ChoosableTag* first = ChoosableTagOf(pair.kept);
     const ChoosableTag* second = ChoosableTagOf(pair.dropped);
     if (second < first) std::swap(first, second);
-    return std::string(first->option) + " and " + second->option + " exclude each other";
+    return FormatText(cli_text::kExcludeEachOther, first->option, second->option);
   }
   return std::string();
 }
@@ -202,18 +163,17 @@ std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine
       known = true;
       break;  // i may have moved on to the value
     }
-    if (!known) return "unknown option " + word;
+    if (!known) return FormatText(cli_text::kUnknownOption, word.c_str());
   }
   const std::string exclusion = ExclusionProblem(line);
   if (!exclusion.empty()) return exclusion;
-  if (line.json && !line.show) return "--json goes with --show";
+  if (line.json && !line.show) return cli_text::kJsonWithoutShow;
   if ((line.show || line.undo) && AnyTagOption(line)) {
-    return line.show ? "--show only reads: no tag option with it"
-                     : "--undo puts the old tags back: no tag option with it";
+    return line.show ? cli_text::kTagOptionWithShow : cli_text::kTagOptionWithUndo;
   }
-  if (line.show && line.undo) return "--show and --undo exclude each other";
-  if (line.undo && !line.files.empty()) return "--undo takes no file";
-  if (!line.help && !line.version && !line.undo && line.files.empty()) return "no file given";
+  if (line.show && line.undo) return cli_text::kShowWithUndo;
+  if (line.undo && !line.files.empty()) return cli_text::kUndoWithFile;
+  if (!line.help && !line.version && !line.undo && line.files.empty()) return cli_text::kNoFile;
   return std::string();
 }
 
@@ -223,10 +183,7 @@ int Retag(const ParsedLine& line, const std::vector<String>& files, const CliCon
   JournalWriter journal;
   const bool recorded = !line.dryRun && !line.noJournal && !files.empty();
   if (recorded && !journal.Create(StateFolder(), static_cast<int64_t>(std::time(nullptr))).ok()) {
-    PrintFormat(console.err,
-                "mirale-cli: cannot write the journal in %s; no file was touched "
-                "(--no-journal runs without one)\n",
-                DisplayPath(StateFolder()).c_str());
+    PrintFormat(console.err, cli_text::kJournalNotWritten, DisplayPath(StateFolder()).c_str());
     return 1;
   }
   std::vector<FileStamp> before(files.size());
@@ -248,8 +205,7 @@ int Retag(const ParsedLine& line, const std::vector<String>& files, const CliCon
   });
   lines.Done();
   if (recorded && !journal.Finish().ok()) {
-    PrintFormat(console.err, "mirale-cli: the journal %s is incomplete: --undo will miss files\n",
-                DisplayPath(journal.Path()).c_str());
+    PrintFormat(console.err, cli_text::kJournalIncomplete, DisplayPath(journal.Path()).c_str());
     return 1;
   }
   return lines.AnyFailed() ? 1 : 0;
@@ -261,7 +217,7 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
   ParsedLine line;
   const std::string problem = ParseArguments(arguments, line);
   if (!problem.empty()) {
-    WriteText(console.err, "mirale-cli: " + problem + "\nTry 'mirale-cli --help'.\n");
+    PrintFormat(console.err, cli_text::kUsageError, problem.c_str());
     return 2;
   }
   if (line.help) {
@@ -269,7 +225,7 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
     return 0;
   }
   if (line.version) {
-    WriteText(console.out, "mirale-cli " MIRALE_SHORT_VERSION_TEXT "\n");
+    WriteText(console.out, cli_text::kVersion);
     return 0;
   }
 
@@ -279,8 +235,9 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
   if (line.choices.IsTicked(kDateBox) &&
       !NormalisedDate(line.choices.FieldText(kDateField), date)) {
     // Refused before any file, rather than once per file.
-    PrintFormat(console.err, "mirale-cli: --date: %s\nTry 'mirale-cli --help'.\n",
-                Utf8FromWindows1252(messages.BadDate).c_str());
+    const std::string problem =
+        FormatText(cli_text::kBadDateOption, Utf8FromWindows1252(messages.BadDate).c_str());
+    PrintFormat(console.err, cli_text::kUsageError, problem.c_str());
     return 2;
   }
   if (line.undo) return UndoLastRun(line.dryRun, line.quiet, console);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "cli/cli_texts.h"
 #include "cli/console_output.h"
 #include "cli/platform.h"
 #include "cli/result_lines.h"
@@ -133,7 +134,7 @@ int ShowTags(const std::vector<String>& files, bool json, const CliConsole& cons
     FileTags tags;
     std::string reason;
     if (!ReadFileTags(path, tags, reason)) {
-      PrintFormat(console.err, "mirale-cli: %s: %s\n", DisplayPath(path).c_str(),
+      PrintFormat(console.err, cli_text::kCannotShow, DisplayPath(path).c_str(),
                   Utf8FromWindows1252(reason.c_str()).c_str());
       status = 1;
       continue;
@@ -142,7 +143,7 @@ int ShowTags(const std::vector<String>& files, bool json, const CliConsole& cons
       PrintJson(console.out, DisplayPath(path), tags);
       continue;
     }
-    PrintFormat(console.out, "%s\n  vendor: ", DisplayPath(path).c_str());
+    PrintFormat(console.out, cli_text::kShownFile, DisplayPath(path).c_str());
     WriteText(console.out, tags.vendor);
     WriteText(console.out, "\n");
     PrintCommentLines(console.out, tags.comments, "  ");

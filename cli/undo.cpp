@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/batch_runner.h"
+#include "cli/cli_texts.h"
 #include "cli/console_output.h"
 #include "cli/journal.h"
 #include "cli/platform.h"
@@ -29,8 +30,8 @@ std::string LocalTime(int64_t seconds) {
 // Why a file of the journal is not taken back, or null.
 const char* SkipReason(const JournalEntry& entry) {
   FileStamp now;
-  if (!GetFileStamp(entry.path, now).ok()) return "no such file";
-  if (now != entry.stamp) return "changed since that run";
+  if (!GetFileStamp(entry.path, now).ok()) return cli_text::kNoSuchFile;
+  if (now != entry.stamp) return cli_text::kChangedSince;
   return nullptr;
 }
 
@@ -67,15 +68,16 @@ int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
   Journal journal;
   const Status read = ReadNewestJournal(folder, journal);
   if (!read.ok()) {
-    const std::string reason = read.code() == StatusCode::kNotFound
-                                   ? "no run to undo"
-                                   : "cannot read the journal " + DisplayPath(journal.path);
-    PrintFormat(console.err, "mirale-cli: %s (%s)\n", reason.c_str(), DisplayPath(folder).c_str());
+    if (read.code() == StatusCode::kNotFound) {
+      PrintFormat(console.err, cli_text::kNoRun, DisplayPath(folder).c_str());
+    } else {
+      PrintFormat(console.err, cli_text::kJournalUnreadable, DisplayPath(journal.path).c_str(),
+                  DisplayPath(folder).c_str());
+    }
     return 1;
   }
   if (!quiet) {
-    PrintFormat(console.out, "Undoing the run of %s (%lu files)\n",
-                LocalTime(journal.runTime).c_str(),
+    PrintFormat(console.out, cli_text::kUndoing, LocalTime(journal.runTime).c_str(),
                 static_cast<unsigned long>(journal.entries.size()));
   }
 
@@ -85,8 +87,7 @@ int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
   for (const JournalEntry& entry : journal.entries) {
     const char* skip = SkipReason(entry);
     if (skip != nullptr) {
-      PrintFormat(console.err, "mirale-cli: skipped %s: %s\n", DisplayPath(entry.path).c_str(),
-                  skip);
+      PrintFormat(console.err, cli_text::kSkipped, DisplayPath(entry.path).c_str(), skip);
       continue;
     }
     taken.push_back(&entry);
@@ -121,8 +122,7 @@ int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
       for (const JournalEntry* entry : failed) kept = rest.Add(*entry).ok() && kept;
       kept = rest.Finish().ok() && kept;
       if (!kept) {
-        PrintFormat(console.err, "mirale-cli: the journal stays as it was: %s\n",
-                    DisplayPath(journal.path).c_str());
+        PrintFormat(console.err, cli_text::kJournalKept, DisplayPath(journal.path).c_str());
       }
     }
     if (kept) RemoveFile(journal.path.CStr());
