@@ -17,7 +17,7 @@ void FocusControl(HWND control) {
 
 int FieldOf(int box) {
   const ChoosableTag* tag = ChoosableTagOf(box);
-  return tag != nullptr ? tag->field : kNoField;
+  return tag != nullptr ? tag->field : kNoChoice;
 }
 
 bool IsTicked(int box) {
@@ -35,7 +35,7 @@ void SetControlsEnabled(bool enable) {
   }
   for (const ChoosableTag& tag : kChoosableTags) {
     EnableWindow(ControlHandle(tag.box), enable);
-    if (tag.field != kNoField) EnableWindow(ControlHandle(tag.field), enable && IsTicked(tag.box));
+    if (tag.field != kNoChoice) EnableWindow(ControlHandle(tag.field), enable && IsTicked(tag.box));
   }
   EnableWindow(ControlHandle(kRetagButton), enable);
   if (enable && GetActiveWindow() == DialogWindow) FocusControl(ControlHandle(kRetagButton));

@@ -51,12 +51,12 @@ void FollowBox(int box, int field) {
 // and the box's own field follows the box.
 void OnBoxClicked(const ChoosableTag& tag) {
   const ChoiceId partner = PartnerOf(tag.box);
-  if (partner != kNoField) {
+  if (partner != kNoChoice) {
     Untick(partner);
     const int partnerField = FieldOf(partner);
-    if (partnerField != kNoField) EnableWindow(ControlHandle(partnerField), FALSE);
+    if (partnerField != kNoChoice) EnableWindow(ControlHandle(partnerField), FALSE);
   }
-  if (tag.field != kNoField) FollowBox(tag.box, tag.field);
+  if (tag.field != kNoChoice) FollowBox(tag.box, tag.field);
 }
 
 // The captions of the tags' boxes in the user's language (windows-1252 texts).
@@ -117,7 +117,7 @@ void OnInitDialog(HWND dialog) {
   for (int id : kFetchedIds) SetControlHandle(id, GetDlgItem(dialog, id));
   for (const ChoosableTag& tag : kChoosableTags) {
     SetControlHandle(tag.box, GetDlgItem(dialog, tag.box));
-    if (tag.field != kNoField) SetControlHandle(tag.field, GetDlgItem(dialog, tag.field));
+    if (tag.field != kNoChoice) SetControlHandle(tag.field, GetDlgItem(dialog, tag.field));
   }
 
   RECT area;

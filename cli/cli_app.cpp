@@ -28,7 +28,7 @@ namespace {
 // Where the usage text's descriptions start.
 constexpr size_t kUsageColumn = 24;
 
-bool TakesValue(const ChoosableTag& tag) { return tag.field != kNoField; }
+bool TakesValue(const ChoosableTag& tag) { return tag.field != kNoChoice; }
 
 // "  --album TEXT          set ALBUM"
 std::string UsageLine(const ChoosableTag& tag) {

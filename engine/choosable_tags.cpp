@@ -13,7 +13,7 @@ ChoiceId PartnerOf(ChoiceId box) {
     if (pair.kept == box) return pair.dropped;
     if (pair.dropped == box) return pair.kept;
   }
-  return kNoField;
+  return kNoChoice;
 }
 
 bool IsApplied(const TagChoices& choices, ChoiceId box) {

@@ -17,7 +17,7 @@ enum class TagSource {
 
 struct ChoosableTag {
   ChoiceId box;
-  ChoiceId field;  // kNoField for a box without one
+  ChoiceId field;  // kNoChoice for a box without one
   const char* tagName;
   TagSource source;
   // mirale-cli's option, which takes a value when the box has a field, and
@@ -41,19 +41,19 @@ inline constexpr ChoosableTag kChoosableTags[] = {
      "Fixer le genre"},
     {kArtistBox, kArtistField, "ARTIST", TagSource::kField, "--artist", "", "Set artist name",
      "Fixer le nom de l'artiste"},
-    {kTrackFromNameBox, kNoField, "TRACKNUMBER", TagSource::kNameTrack, "--track-from-name",
+    {kTrackFromNameBox, kNoChoice, "TRACKNUMBER", TagSource::kNameTrack, "--track-from-name",
      " from the name \"00 - Artist - Title.ogg\"", "Set track number",
      "R\xE9"
      "cup\xE9rer le num\xE9ro de piste"},
-    {kTrackFromOrderBox, kNoField, "TRACKNUMBER", TagSource::kListPosition, "--track-from-order",
+    {kTrackFromOrderBox, kNoChoice, "TRACKNUMBER", TagSource::kListPosition, "--track-from-order",
      " from the file's place in the list", "Set track number from list order",
      "R\xE9"
      "cup\xE9rer le num\xE9ro de piste \xE0 partir de l'ordre dans la liste"},
-    {kArtistFromNameBox, kNoField, "ARTIST", TagSource::kNameArtist, "--artist-from-name",
+    {kArtistFromNameBox, kNoChoice, "ARTIST", TagSource::kNameArtist, "--artist-from-name",
      " from the name \"Artist - Title.ogg\"", "Set artist name",
      "R\xE9"
      "cup\xE9rer le nom de l'artiste"},
-    {kTitleFromNameBox, kNoField, "TITLE", TagSource::kNameTitle, "--title-from-name",
+    {kTitleFromNameBox, kNoChoice, "TITLE", TagSource::kNameTitle, "--title-from-name",
      " from the name \"Artist - Title.ogg\"", "Set track title",
      "R\xE9"
      "cup\xE9rer le titre du morceau"},
@@ -76,7 +76,7 @@ inline constexpr ExclusiveBoxes kExclusiveBoxes[] = {
 // The row of a box, or null for any other id.
 const ChoosableTag* ChoosableTagOf(int box);
 
-// The box that box excludes (either way round), or kNoField.
+// The box that box excludes (either way round), or kNoChoice.
 ChoiceId PartnerOf(ChoiceId box);
 
 // True when box is ticked and no box that overrules it is.

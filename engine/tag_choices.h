@@ -7,7 +7,7 @@
 #include "text/wide_string.h"
 
 enum ChoiceId : int {
-  kNoField = 0,  // a box without a field
+  kNoChoice = 0,  // none: the field of a box without one, the partner of a box without one
   kArtistField = IDC_ARTIST_FIELD,
   kAlbumBox = IDC_ALBUM_BOX,
   kArtistBox = IDC_ARTIST_BOX,
