@@ -8,8 +8,8 @@ GrowableArray<String> FileList;
 bool frenchUi = false;
 
 namespace {
-constexpr int kFirstId = 1003;
-constexpr int kLastId = 1022;
+constexpr int kFirstId = IDC_FIRST_CONTROL;
+constexpr int kLastId = IDC_LAST_CONTROL;
 HWND controlHandles[kLastId - kFirstId + 1] = {};
 }  // namespace
 

@@ -3,23 +3,24 @@
 #pragma once
 #include <windows.h>
 
+#include "res/resource.h"
 #include "text/growable_array.h"
 #include "text/shared_string.h"
 #include "trace/trace_ctl.h"
 
-// Control ids of dialog template 101 beyond the tag choices.
+// Resource and control ids of the main dialog beyond the tag choices.
 enum DialogId : int {
-  kMainDialog = 101,
-  kAppIcon = 102,
-  kTracePlaceholder = 1016,
-  kRetagButton = 1017,
-  kFileNameGroup = 1020,
-  kFileNameHelp = 1021,
+  kMainDialog = IDD_MAIN_DIALOG,
+  kAppIcon = IDI_APP_ICON,
+  kTracePlaceholder = IDC_TRACE_PLACEHOLDER,
+  kRetagButton = IDC_RETAG_BUTTON,
+  kFileNameGroup = IDC_FILE_NAME_GROUP,
+  kFileNameHelp = IDC_FILE_NAME_HELP,
 };
 
 extern HINSTANCE AppInstance;
 extern HWND DialogWindow;
-// The dialog's controls, by id (1003 to 1022); null until WM_INITDIALOG.
+// The dialog's controls, by id; null until WM_INITDIALOG.
 HWND ControlHandle(int id);
 void SetControlHandle(int id, HWND window);
 

@@ -2,20 +2,9 @@
 #include "app/dialog_controls.h"
 
 #include "app/app_state.h"
-
-const ChoiceId kBoxes[10] = {
-    kTrackFromNameBox, kArtistFromNameBox, kTitleFromNameBox, kTrackFromOrderBox, kArtistBox,
-    kAlbumBox,         kDateBox,           kGenreBox,         kLabelBox,          kCommentBox};
+#include "engine/choosable_tags.h"
 
 namespace {
-
-struct BoxField {
-  ChoiceId box;
-  ChoiceId field;
-};
-const BoxField kPairs[] = {{kArtistBox, kArtistField}, {kAlbumBox, kAlbumField},
-                           {kDateBox, kDateField},     {kGenreBox, kGenreField},
-                           {kLabelBox, kLabelField},   {kCommentBox, kCommentField}};
 
 // Gives a control the focus through the dialog manager, which also moves the
 // default-button look with it.
@@ -27,10 +16,8 @@ void FocusControl(HWND control) {
 }  // namespace
 
 int FieldOf(int box) {
-  for (const BoxField& pair : kPairs) {
-    if (pair.box == box) return pair.field;
-  }
-  return 0;
+  const ChoosableTag* tag = ChoosableTagOf(box);
+  return tag != nullptr ? tag->field : kNoChoice;
 }
 
 bool IsTicked(int box) {
@@ -46,9 +33,9 @@ void SetControlsEnabled(bool enable) {
       FocusControl(trace != nullptr ? trace : DialogWindow);
     }
   }
-  for (int box : kBoxes) EnableWindow(ControlHandle(box), enable);
-  for (const BoxField& pair : kPairs) {
-    EnableWindow(ControlHandle(pair.field), enable && IsTicked(pair.box));
+  for (const ChoosableTag& tag : kChoosableTags) {
+    EnableWindow(ControlHandle(tag.box), enable);
+    if (tag.field != kNoChoice) EnableWindow(ControlHandle(tag.field), enable && IsTicked(tag.box));
   }
   EnableWindow(ControlHandle(kRetagButton), enable);
   if (enable && GetActiveWindow() == DialogWindow) FocusControl(ControlHandle(kRetagButton));

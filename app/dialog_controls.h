@@ -1,13 +1,11 @@
-// The dialog's boxes and their fields as one table, shared by the dialog's rules,
-// the batch run and the engine's view of the choices: reading a box, enabling
-// and disabling the controls around a run, and moving the keyboard focus.
+// The dialog's boxes and their fields as the table of choosable tags gives
+// them, for the dialog's rules, the batch run and the engine's view of the
+// choices: reading a box, enabling and disabling the controls around a run, and
+// moving the keyboard focus.
 #pragma once
 #include <windows.h>
 
 #include "engine/tag_choices.h"
-
-// The boxes, in the order in which they are enabled and disabled.
-extern const ChoiceId kBoxes[10];
 
 // The field that belongs to a box; 0 for a box without one.
 int FieldOf(int box);

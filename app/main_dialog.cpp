@@ -4,44 +4,31 @@
 #include "app/app_state.h"
 #include "app/batch_run.h"
 #include "app/dialog_controls.h"
-#include "engine/file_system.h"
+#include "engine/choosable_tags.h"
 #include "engine/language.h"
 #include "engine/message_table.h"
-#include "engine/tag_choices.h"
 #include "engine/taggable_file.h"
+#include "files/file_system.h"
 #include "text/encodings.h"
-#include "text/paths.h"
 #include "trace/gdi_holders.h"
 
 namespace {
 
-// The controls fetched at start-up; 1017 comes later, after the trace control.
-const int kFetchedIds[] = {
-    kFileNameGroup,     kFileNameHelp, kTrackFromNameBox, kArtistFromNameBox, kTitleFromNameBox,
-    kTrackFromOrderBox, kArtistBox,    kAlbumBox,         kDateBox,           kGenreBox,
-    kLabelBox,          kCommentBox,   kArtistField,      kAlbumField,        kDateField,
-    kGenreField,        kLabelField,   kCommentField,     kTracePlaceholder};
+// The controls fetched at start-up beside the tags' boxes and fields; "Retag !"
+// comes later, after the trace control.
+const int kFetchedIds[] = {kFileNameGroup, kFileNameHelp, kTracePlaceholder};
 
 struct Caption {
   int id;
   const char* text;
 };
-// The English captions, set in this order over the template's French ones.
+// The English captions of the controls that are not tags, set over the
+// template's French ones.
 const Caption kEnglishCaptions[] = {
     {kFileNameGroup, "Get data from file name"},
     {kFileNameHelp,
      "File name formats : Artist - Title.ogg ; 00 - Artist - Title.ogg (00 = track number)\n"
      "The separator is SPACE HYPHEN SPACE"},
-    {kTrackFromNameBox, "Set track number"},
-    {kArtistFromNameBox, "Set artist name"},
-    {kTitleFromNameBox, "Set track title"},
-    {kArtistBox, "Set artist name"},
-    {kAlbumBox, "Set album name"},
-    {kDateBox, "Set date (YYYY-MM-DD)"},
-    {kGenreBox, "Set genre"},
-    {kLabelBox, "Set label"},
-    {kCommentBox, "Set comment"},
-    {kTrackFromOrderBox, "Set track number from list order"},
 };
 
 const char kEnglishInstruction[] = "Drop Ogg Vorbis files here";
@@ -58,6 +45,27 @@ void FollowBox(int box, int field) {
   const bool ticked = IsTicked(box);
   EnableWindow(ControlHandle(field), ticked);
   if (ticked) SetFocus(ControlHandle(field));
+}
+
+// A click on a tag's box: the box it excludes is unticked (its field with it),
+// and the box's own field follows the box.
+void OnBoxClicked(const ChoosableTag& tag) {
+  const ChoiceId partner = PartnerOf(tag.box);
+  if (partner != kNoChoice) {
+    Untick(partner);
+    const int partnerField = FieldOf(partner);
+    if (partnerField != kNoChoice) EnableWindow(ControlHandle(partnerField), FALSE);
+  }
+  if (tag.field != kNoChoice) FollowBox(tag.box, tag.field);
+}
+
+// The captions of the tags' boxes in the user's language (windows-1252 texts).
+void SetBoxCaptions(bool french) {
+  for (const ChoosableTag& tag : kChoosableTags) {
+    WideString caption;
+    DecodeToWide(String(french ? tag.frenchCaption : tag.englishCaption), caption);
+    SetWindowTextW(ControlHandle(tag.box), reinterpret_cast<const WCHAR*>(caption.CStr()));
+  }
 }
 
 // The drop being taken: its items are read a slice of time at a time, with the
@@ -85,36 +93,17 @@ bool OnCommand(HWND dialog, int id) {
       DropTaking();
       EndDialog(dialog, IDCANCEL);
       return true;
-    case kArtistBox:
-      Untick(kArtistFromNameBox);
-      FollowBox(kArtistBox, kArtistField);
-      return true;
-    case kArtistFromNameBox:
-      Untick(kArtistBox);
-      EnableWindow(ControlHandle(kArtistField), FALSE);
-      return true;
-    case kTrackFromNameBox:
-      Untick(kTrackFromOrderBox);
-      return true;
-    case kTrackFromOrderBox:
-      Untick(kTrackFromNameBox);
-      return true;
-    case kTitleFromNameBox:
-      return true;
-    case kAlbumBox:
-    case kDateBox:
-    case kGenreBox:
-    case kLabelBox:
-    case kCommentBox:
-      FollowBox(id, FieldOf(id));
-      return true;
     case kRetagButton:
       // The run is over the whole drop.
       TakeDroppedItems(0);
       StartRun();
       return true;
-    default:
-      return false;
+    default: {
+      const ChoosableTag* tag = ChoosableTagOf(id);
+      if (tag == nullptr) return false;
+      OnBoxClicked(*tag);
+      return true;
+    }
   }
 }
 
@@ -126,6 +115,10 @@ void OnInitDialog(HWND dialog) {
 
   DialogWindow = dialog;
   for (int id : kFetchedIds) SetControlHandle(id, GetDlgItem(dialog, id));
+  for (const ChoosableTag& tag : kChoosableTags) {
+    SetControlHandle(tag.box, GetDlgItem(dialog, tag.box));
+    if (tag.field != kNoChoice) SetControlHandle(tag.field, GetDlgItem(dialog, tag.field));
+  }
 
   RECT area;
   GetWindowRect(ControlHandle(kTracePlaceholder), &area);
@@ -148,6 +141,7 @@ void OnInitDialog(HWND dialog) {
   Trace.Clear();
 
   frenchUi = IsFrenchLanguageId(GetUserDefaultLangID());
+  SetBoxCaptions(frenchUi);
   if (!frenchUi) {
     for (const Caption& caption : kEnglishCaptions) {
       SetWindowTextA(ControlHandle(caption.id), caption.text);

@@ -10,8 +10,8 @@
 #include <mutex>
 #include <thread>
 
-#include "engine/file_system.h"
 #include "engine/retag_file.h"
+#include "files/file_system.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ bool NamesAFileTwice(const std::vector<String>& files) {
   std::vector<FileIdentity> identities;
   for (const String& file : files) {
     FileIdentity identity;
-    if (GetFileIdentity(file, identity)) identities.push_back(identity);
+    if (GetFileIdentity(file, identity).ok()) identities.push_back(identity);
   }
   std::sort(identities.begin(), identities.end());
   return std::adjacent_find(identities.begin(), identities.end()) != identities.end();

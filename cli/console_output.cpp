@@ -2,22 +2,40 @@
 #include "cli/console_output.h"
 
 #include <cstdarg>
-#include <string>
 #include <vector>
 
 #include "cli/platform.h"
 
-void PrintFormat(FILE* stream, const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
+namespace {
+
+std::string FormatArguments(const char* format, va_list arguments) {
   va_list again;
   va_copy(again, arguments);
   const int size = std::vsnprintf(nullptr, 0, format, arguments);
-  va_end(arguments);
+  std::string text;
   if (size > 0) {
-    std::vector<char> text(static_cast<size_t>(size) + 1);
-    std::vsnprintf(text.data(), text.size(), format, again);
-    WriteText(stream, std::string(text.data(), static_cast<size_t>(size)));
+    std::vector<char> buffer(static_cast<size_t>(size) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, again);
+    text.assign(buffer.data(), static_cast<size_t>(size));
   }
   va_end(again);
+  return text;
+}
+
+}  // namespace
+
+void PrintFormat(FILE* stream, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  const std::string text = FormatArguments(format, arguments);
+  va_end(arguments);
+  if (!text.empty()) WriteText(stream, text);
+}
+
+std::string FormatText(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  const std::string text = FormatArguments(format, arguments);
+  va_end(arguments);
+  return text;
 }

@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cli/cli_texts.h"
 #include "cli/console_output.h"
 #include "cli/natural_order.h"
 #include "cli/platform.h"
-#include "engine/file_system.h"
 #include "engine/taggable_file.h"
+#include "files/file_system.h"
 #include "text/paths.h"
 
 namespace {
@@ -16,14 +17,14 @@ namespace {
 // Why a path is not taken, or null: the files that the dialog's drop would take,
 // and only regular files (a FIFO would hang the read).
 const char* SkipReason(const String& path) {
-  if (!IsTaggableFileName(path)) return "not an .ogg, .opus or .oga file";
+  if (!IsTaggableFileName(path)) return cli_text::kNotTaggable;
   switch (KindOfFile(path)) {
     case FileKind::kMissing:
-      return "no such file";
+      return cli_text::kNoSuchFile;
     case FileKind::kFolder:
-      return "a folder";
+      return cli_text::kAFolder;
     case FileKind::kOther:
-      return "not a regular file";
+      return cli_text::kNotRegular;
     case FileKind::kRegular:
       break;
   }
@@ -43,7 +44,7 @@ String JoinPath(const String& folder, const String& name) {
 
 void WalkFolder(const String& folder, std::vector<String>& files) {
   std::vector<FolderEntry> entries;
-  if (!ListFolder(folder, entries)) return;
+  if (!ListFolder(folder, entries).ok()) return;
   std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
     return NaturalLess(a.name.CStr(), b.name.CStr());
   });
@@ -73,7 +74,7 @@ std::vector<String> SelectFiles(const std::vector<std::string>& words, bool recu
       if (reason != nullptr) {
         // A plain argument is shown as the user typed it.
         const std::string shown = walked ? DisplayPath(file) : word;
-        PrintFormat(err, "mirale-cli: skipped %s: %s\n", shown.c_str(), reason);
+        PrintFormat(err, cli_text::kSkipped, shown.c_str(), reason);
       } else {
         files.push_back(file);
       }

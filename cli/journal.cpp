@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "engine/file_system.h"
+#include "base/byte_codec.h"
 #include "text/paths.h"
 
 namespace {
@@ -21,26 +21,9 @@ const size_t kMagicLength = sizeof kMagic - 1;
 const char kPrefix[] = "run-";
 const char kSuffix[] = ".journal";
 
-void PutNumber(std::string& out, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-bool GetNumber(const std::string& in, size_t& at, int bytes, uint64_t& value) {
-  if (in.size() - at < static_cast<size_t>(bytes)) return false;
-  value = 0;
-  for (int i = 0; i < bytes; ++i) {
-    value |= static_cast<uint64_t>(static_cast<unsigned char>(in[at + i])) << (8 * i);
-  }
-  at += bytes;
-  return true;
-}
-
-bool GetBytes(const std::string& in, size_t& at, std::string& bytes) {
-  uint64_t length;
-  if (!GetNumber(in, at, 4, length) || in.size() - at < length) return false;
-  bytes.assign(in, at, length);
-  at += length;
-  return true;
+bool GetBytes(ByteReader& in, std::string& bytes) {
+  uint32_t length;
+  return in.Le32(length) && in.Bytes(length, bytes);
 }
 
 // The run number of a journal's file name, or 0 for any other name.
@@ -68,7 +51,8 @@ String JournalPath(const String& folder, uint64_t number) {
   return Concat(folder, name.c_str());
 }
 
-// The run numbers of the journals in folder, oldest first.
+// The run numbers of the journals in folder, oldest first; none when the
+// folder cannot be listed.
 std::vector<uint64_t> RunNumbers(const String& folder) {
   std::vector<FolderEntry> entries;
   std::vector<uint64_t> numbers;
@@ -83,106 +67,106 @@ std::vector<uint64_t> RunNumbers(const String& folder) {
 
 std::string Record(const JournalEntry& entry) {
   std::string record;
-  PutNumber(record, static_cast<uint64_t>(entry.path.Length()), 4);
-  record.append(entry.path.CStr(), static_cast<size_t>(entry.path.Length()));
+  ByteWriter out(record);
+  out.Le32(static_cast<uint32_t>(entry.path.Length()));
+  out.Bytes(entry.path.CStr(), static_cast<size_t>(entry.path.Length()));
   for (const FileStamp* stamp : {&entry.stamp, &entry.oldStamp}) {
-    PutNumber(record, static_cast<uint64_t>(stamp->size), 8);
-    PutNumber(record, static_cast<uint64_t>(stamp->modified), 8);
+    out.Le64(static_cast<uint64_t>(stamp->size));
+    out.Le64(static_cast<uint64_t>(stamp->modified));
   }
-  PutNumber(record, entry.commentHeader.size(), 4);
-  return record + entry.commentHeader;
+  out.Le32(static_cast<uint32_t>(entry.commentHeader.size()));
+  out.Bytes(entry.commentHeader);
+  return record;
 }
 
-bool ReadRecord(const std::string& in, size_t& at, JournalEntry& entry) {
+bool ReadRecord(ByteReader& in, JournalEntry& entry) {
   std::string path;
-  if (!GetBytes(in, at, path)) return false;
+  if (!GetBytes(in, path)) return false;
   entry.path.Assign(path.c_str());
   for (FileStamp* stamp : {&entry.stamp, &entry.oldStamp}) {
     uint64_t size;
     uint64_t modified;
-    if (!GetNumber(in, at, 8, size) || !GetNumber(in, at, 8, modified)) return false;
+    if (!in.Le64(size) || !in.Le64(modified)) return false;
     stamp->size = static_cast<int64_t>(size);
     stamp->modified = static_cast<int64_t>(modified);
   }
-  return GetBytes(in, at, entry.commentHeader);
+  return GetBytes(in, entry.commentHeader);
 }
 
-bool ReadWhole(const String& path, std::string& bytes) {
-  FILE* file = OpenFile(path, "rb");
-  if (file == nullptr) return false;
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
+// Writes the bytes and hands them to the system.
+Status WriteThrough(FILE* file, const std::string& bytes) {
+  const Status written = WriteBytes(file, bytes);
+  return written.ok() ? FlushToSystem(file) : written;
 }
 
 }  // namespace
 
-bool JournalWriter::Create(const String& folder, int64_t runTime) {
-  if (folder.IsEmpty() || !MakeFolders(folder)) return false;
+Status JournalWriter::Create(const String& folder, int64_t runTime) {
+  if (folder.IsEmpty()) return Status(StatusCode::kNotFound, "no state folder");
+  Status status = MakeFolders(folder);
+  if (!status.ok()) return status;
   std::vector<uint64_t> numbers = RunNumbers(folder);
   uint64_t next = numbers.empty() ? 1 : numbers.back() + 1;
   // Another run may take the same number at the same moment: the next is free.
-  for (int tries = 0; tries < 100 && file_ == nullptr; ++tries, ++next) {
+  for (int tries = 0; tries < 100 && !file_.IsOpen(); ++tries, ++next) {
     path_ = JournalPath(folder, next);
-    file_.reset(CreateNewFile(path_));
+    status = CreateNewFile(path_, file_);
   }
-  if (file_ == nullptr) return false;
+  if (!status.ok()) return status;
   std::string head(kMagic, kMagicLength);
-  PutNumber(head, static_cast<uint64_t>(runTime), 8);
-  if (std::fwrite(head.data(), 1, head.size(), file_.get()) != head.size() ||
-      std::fflush(file_.get()) != 0) {
-    file_.reset();
+  ByteWriter(head).Le64(static_cast<uint64_t>(runTime));
+  status = WriteThrough(file_.Get(), head);
+  if (!status.ok()) {
+    file_.Close();
     RemoveFile(path_.CStr());
-    return false;
+    return status;
   }
   for (size_t i = 0; i + kKeptJournals < numbers.size() + 1; ++i) {
     RemoveFile(JournalPath(folder, numbers[i]).CStr());
   }
-  return true;
+  return Status::Ok();
 }
 
-bool JournalWriter::Add(const JournalEntry& entry) {
-  if (file_ == nullptr) return false;
-  const std::string record = Record(entry);
-  if (std::fwrite(record.data(), 1, record.size(), file_.get()) != record.size() ||
-      std::fflush(file_.get()) != 0) {
-    failed_ = true;
-    return false;
+Status JournalWriter::Add(const JournalEntry& entry) {
+  if (!file_.IsOpen()) return Status(StatusCode::kInvalid, "the journal is not open");
+  const Status written = WriteThrough(file_.Get(), Record(entry));
+  if (!written.ok()) {
+    if (failure_.ok()) failure_ = written;
+    return written;
   }
   ++entries_;
-  return true;
+  return Status::Ok();
 }
 
-bool JournalWriter::Finish() {
-  if (file_ == nullptr) return false;
-  const bool ok = std::fclose(file_.release()) == 0 && !failed_;
+Status JournalWriter::Finish() {
+  if (!file_.IsOpen()) return Status(StatusCode::kInvalid, "the journal is not open");
+  const Status closed = file_.Close();
   if (entries_ == 0) RemoveFile(path_.CStr());
-  return ok;
+  return closed.ok() ? failure_ : closed;
 }
 
-bool ReadNewestJournal(const String& folder, Journal& journal, std::string& reason,
-                       uint64_t before) {
+Status ReadNewestJournal(const String& folder, Journal& journal, uint64_t before) {
   std::vector<uint64_t> numbers = RunNumbers(folder);
   if (before != 0)
     numbers.erase(std::lower_bound(numbers.begin(), numbers.end(), before), numbers.end());
-  if (numbers.empty()) return false;
+  if (numbers.empty()) return Status(StatusCode::kNotFound, "no journal");
   journal.number = numbers.back();
   journal.path = JournalPath(folder, journal.number);
   std::string bytes;
-  size_t at = kMagicLength;
+  if (!ReadWholeFile(journal.path, bytes).ok()) {
+    // Whatever stopped the read, the journal is there and cannot be read.
+    return Status(StatusCode::kIoError, "cannot read the journal");
+  }
+  ByteReader in(bytes);
+  std::string magic;
   uint64_t time;
-  if (!ReadWhole(journal.path, bytes) || bytes.compare(0, kMagicLength, kMagic) != 0 ||
-      !GetNumber(bytes, at, 8, time)) {
-    reason = "cannot read the journal " + std::string(journal.path.CStr());
-    return false;
+  if (!in.Bytes(kMagicLength, magic) || magic != kMagic || !in.Le64(time)) {
+    return Status(StatusCode::kCorrupt, "not a journal");
   }
   journal.runTime = static_cast<int64_t>(time);
   std::map<std::string, size_t> seen;
   JournalEntry entry;
-  while (ReadRecord(bytes, at, entry)) {
+  while (ReadRecord(in, entry)) {
     // A file retagged twice in one run goes back to what it had before the first time.
     const auto found = seen.emplace(entry.path.CStr(), journal.entries.size());
     if (found.second) {
@@ -191,19 +175,21 @@ bool ReadNewestJournal(const String& folder, Journal& journal, std::string& reas
       journal.entries[found.first->second].stamp = entry.stamp;
     }
   }
-  return true;
+  return Status::Ok();
 }
 
-bool RestampJournal(const Journal& journal, const std::vector<JournalEntry>& stamps) {
-  FILE* file = OpenFile(journal.path, "ab");
-  if (file == nullptr) return false;
-  bool ok = true;
+Status RestampJournal(const Journal& journal, const std::vector<JournalEntry>& stamps) {
+  ScopedFile file;
+  const Status opened = OpenFile(journal.path, "ab", file);
+  if (!opened.ok()) return opened;
+  Status status;
   for (const JournalEntry& stamp : stamps) {
     JournalEntry record;
     record.path = stamp.path;
     record.stamp = stamp.stamp;
-    const std::string bytes = Record(record);
-    ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && ok;
+    const Status written = WriteBytes(file.Get(), Record(record));
+    if (status.ok()) status = written;
   }
-  return std::fclose(file) == 0 && ok;
+  const Status closed = file.Close();
+  return status.ok() ? closed : status;
 }

@@ -3,12 +3,11 @@
 // One file per run in the user's state folder; the newest ones are kept.
 #pragma once
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/platform.h"
+#include "base/status.h"
+#include "files/file_system.h"
 #include "text/shared_string.h"
 
 struct JournalEntry {
@@ -35,32 +34,28 @@ class JournalWriter {
   JournalWriter& operator=(const JournalWriter&) = delete;
 
   // Makes a new journal, the newest in folder (made when missing), and removes
-  // the oldest beyond kKeptJournals. False when it cannot be written.
-  bool Create(const String& folder, int64_t runTime);
-  // Records one file; it is in the journal file when this returns true.
-  bool Add(const JournalEntry& entry);
+  // the oldest beyond kKeptJournals. Fails when it cannot be written.
+  Status Create(const String& folder, int64_t runTime);
+  // Records one file; it is in the journal file when this returns ok.
+  Status Add(const JournalEntry& entry);
   // Closes the journal; one that records no file is removed, as there is
-  // nothing to take back. False when it could not be completed.
-  bool Finish();
+  // nothing to take back. Fails when it could not be completed.
+  Status Finish();
   const String& Path() const { return path_; }
 
  private:
-  struct Closer {
-    void operator()(FILE* file) const { std::fclose(file); }
-  };
-  std::unique_ptr<FILE, Closer> file_;
+  ScopedFile file_;
   String path_;
   size_t entries_ = 0;
-  bool failed_ = false;
+  Status failure_;  // of the first Add that failed
 };
 
 // The newest journal in folder, or with before set the newest of the runs before
-// that number. False when there is none, or (with a reason) when it cannot be
-// read. Entries for one path are merged: the first old header and old stamp,
-// the last stamp.
-bool ReadNewestJournal(const String& folder, Journal& journal, std::string& reason,
-                       uint64_t before = 0);
+// that number: kNotFound when there is none, another failure when it cannot be
+// read (journal.path names it then). Entries for one path are merged: the
+// first old header and old stamp, the last stamp.
+Status ReadNewestJournal(const String& folder, Journal& journal, uint64_t before = 0);
 
 // Gives files of the journal new stamps: a file put back by the undo of a later
 // run is the file this run left, and this run can still be taken back.
-bool RestampJournal(const Journal& journal, const std::vector<JournalEntry>& stamps);
+Status RestampJournal(const Journal& journal, const std::vector<JournalEntry>& stamps);

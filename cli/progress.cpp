@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "cli/cli_texts.h"
 #include "cli/console_output.h"
 
 namespace {
@@ -23,9 +24,8 @@ std::string ProgressText(size_t done, size_t total, int64_t bytesDone, int64_t b
     std::snprintf(left, sizeof left, "%ld:%02ld", remaining / 60, remaining % 60);
   }
   char text[128];
-  std::snprintf(text, sizeof text, "%lu/%lu files, %.1f MB/s, %s left",
-                static_cast<unsigned long>(done), static_cast<unsigned long>(total), rate / 1e6,
-                left);
+  std::snprintf(text, sizeof text, cli_text::kProgress, static_cast<unsigned long>(done),
+                static_cast<unsigned long>(total), rate / 1e6, left);
   return text;
 }
 

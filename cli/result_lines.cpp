@@ -7,6 +7,7 @@
 #include "cli/platform.h"
 #include "cli/tag_listing.h"
 #include "engine/message_table.h"
+#include "files/file_system.h"
 #include "text/encodings.h"
 
 namespace {
@@ -21,7 +22,7 @@ std::vector<int64_t> SizesOf(const std::vector<String>& files) {
   std::vector<int64_t> sizes;
   for (const String& file : files) {
     FileStamp stamp;
-    sizes.push_back(GetFileStamp(file, stamp) ? stamp.size : 0);
+    sizes.push_back(GetFileStamp(file, stamp).ok() ? stamp.size : 0);
   }
   return sizes;
 }

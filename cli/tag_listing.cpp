@@ -2,32 +2,28 @@
 #include "cli/tag_listing.h"
 
 #include <cstdint>
-#include <memory>
 #include <utility>
 
+#include "cli/cli_texts.h"
 #include "cli/console_output.h"
 #include "cli/platform.h"
 #include "cli/result_lines.h"
-#include "engine/file_system.h"
 #include "engine/message_table.h"
+#include "files/file_system.h"
 #include "vorbis/comment_packet.h"
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-
 // The headers of the file where it lies, read only; the reason of a failure as
 // the result lines give it (windows-1252).
 bool ReadFileTags(const String& path, FileTags& tags, std::string& reason) {
-  std::unique_ptr<FILE, FileCloser> file(OpenFile(path, "rb"));
-  if (file == nullptr) {
+  ScopedFile file;
+  if (!OpenFile(path, "rb", file).ok()) {
     reason = CurrentMessages().CannotOpenInput;
     return false;
   }
   TagEditor editor;
-  if (!editor.OpenFile(file.get()).ok()) {
+  if (!editor.OpenFile(file.Get()).ok()) {
     reason = editor.LastError();
     return false;
   }
@@ -138,7 +134,7 @@ int ShowTags(const std::vector<String>& files, bool json, const CliConsole& cons
     FileTags tags;
     std::string reason;
     if (!ReadFileTags(path, tags, reason)) {
-      PrintFormat(console.err, "mirale-cli: %s: %s\n", DisplayPath(path).c_str(),
+      PrintFormat(console.err, cli_text::kCannotShow, DisplayPath(path).c_str(),
                   Utf8FromWindows1252(reason.c_str()).c_str());
       status = 1;
       continue;
@@ -147,7 +143,7 @@ int ShowTags(const std::vector<String>& files, bool json, const CliConsole& cons
       PrintJson(console.out, DisplayPath(path), tags);
       continue;
     }
-    PrintFormat(console.out, "%s\n  vendor: ", DisplayPath(path).c_str());
+    PrintFormat(console.out, cli_text::kShownFile, DisplayPath(path).c_str());
     WriteText(console.out, tags.vendor);
     WriteText(console.out, "\n");
     PrintCommentLines(console.out, tags.comments, "  ");

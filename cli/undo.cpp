@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "cli/batch_runner.h"
+#include "cli/cli_texts.h"
 #include "cli/console_output.h"
 #include "cli/journal.h"
 #include "cli/platform.h"
 #include "cli/result_lines.h"
 #include "cli/tag_listing.h"
-#include "engine/file_system.h"
-#include "text/paths.h"
+#include "files/file_system.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ std::string LocalTime(int64_t seconds) {
 // Why a file of the journal is not taken back, or null.
 const char* SkipReason(const JournalEntry& entry) {
   FileStamp now;
-  if (!GetFileStamp(entry.path, now)) return "no such file";
-  if (now != entry.stamp) return "changed since that run";
+  if (!GetFileStamp(entry.path, now).ok()) return cli_text::kNoSuchFile;
+  if (now != entry.stamp) return cli_text::kChangedSince;
   return nullptr;
 }
 
@@ -42,22 +42,21 @@ const char* SkipReason(const JournalEntry& entry) {
 void HandOverStamps(const String& folder, uint64_t number,
                     const std::vector<JournalEntry>& restored) {
   Journal before;
-  std::string reason;
-  if (restored.empty() || !ReadNewestJournal(folder, before, reason, number)) return;
+  if (restored.empty() || !ReadNewestJournal(folder, before, number).ok()) return;
   std::map<FileIdentity, const JournalEntry*> earlier;
   for (const JournalEntry& entry : before.entries) {
     FileIdentity identity;
-    if (GetFileIdentity(entry.path, identity)) earlier[identity] = &entry;
+    if (GetFileIdentity(entry.path, identity).ok()) earlier[identity] = &entry;
   }
   std::vector<JournalEntry> stamps;
   for (const JournalEntry& entry : restored) {
     FileIdentity identity;
-    if (!GetFileIdentity(entry.path, identity)) continue;
+    if (!GetFileIdentity(entry.path, identity).ok()) continue;
     const auto found = earlier.find(identity);
     if (found == earlier.end() || found->second->stamp != entry.oldStamp) continue;
     JournalEntry stamp;
     stamp.path = found->second->path;
-    if (GetFileStamp(entry.path, stamp.stamp)) stamps.push_back(stamp);
+    if (GetFileStamp(entry.path, stamp.stamp).ok()) stamps.push_back(stamp);
   }
   RestampJournal(before, stamps);
 }
@@ -67,15 +66,18 @@ void HandOverStamps(const String& folder, uint64_t number,
 int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
   const String folder = StateFolder();
   Journal journal;
-  std::string reason;
-  if (!ReadNewestJournal(folder, journal, reason)) {
-    if (reason.empty()) reason = "no run to undo";
-    PrintFormat(console.err, "mirale-cli: %s (%s)\n", reason.c_str(), DisplayPath(folder).c_str());
+  const Status read = ReadNewestJournal(folder, journal);
+  if (!read.ok()) {
+    if (read.code() == StatusCode::kNotFound) {
+      PrintFormat(console.err, cli_text::kNoRun, DisplayPath(folder).c_str());
+    } else {
+      PrintFormat(console.err, cli_text::kJournalUnreadable, DisplayPath(journal.path).c_str(),
+                  DisplayPath(folder).c_str());
+    }
     return 1;
   }
   if (!quiet) {
-    PrintFormat(console.out, "Undoing the run of %s (%lu files)\n",
-                LocalTime(journal.runTime).c_str(),
+    PrintFormat(console.out, cli_text::kUndoing, LocalTime(journal.runTime).c_str(),
                 static_cast<unsigned long>(journal.entries.size()));
   }
 
@@ -85,8 +87,7 @@ int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
   for (const JournalEntry& entry : journal.entries) {
     const char* skip = SkipReason(entry);
     if (skip != nullptr) {
-      PrintFormat(console.err, "mirale-cli: skipped %s: %s\n", DisplayPath(entry.path).c_str(),
-                  skip);
+      PrintFormat(console.err, cli_text::kSkipped, DisplayPath(entry.path).c_str(), skip);
       continue;
     }
     taken.push_back(&entry);
@@ -117,12 +118,11 @@ int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
     bool kept = true;
     if (!failed.empty()) {
       JournalWriter rest;
-      kept = rest.Create(folder, journal.runTime);
-      for (const JournalEntry* entry : failed) kept = rest.Add(*entry) && kept;
-      kept = rest.Finish() && kept;
+      kept = rest.Create(folder, journal.runTime).ok();
+      for (const JournalEntry* entry : failed) kept = rest.Add(*entry).ok() && kept;
+      kept = rest.Finish().ok() && kept;
       if (!kept) {
-        PrintFormat(console.err, "mirale-cli: the journal stays as it was: %s\n",
-                    DisplayPath(journal.path).c_str());
+        PrintFormat(console.err, cli_text::kJournalKept, DisplayPath(journal.path).c_str());
       }
     }
     if (kept) RemoveFile(journal.path.CStr());

@@ -5,50 +5,20 @@
 #include <cstdio>
 #include <memory>
 
+#include "engine/choosable_tags.h"
 #include "engine/file_name_tags.h"
-#include "engine/file_system.h"
 #include "engine/message_table.h"
+#include "files/file_system.h"
 #include "format/date_time.h"
 #include "format/format_string.h"
 #include "ogg/rewrite_verifier.h"
 #include "text/encodings.h"
-#include "text/paths.h"
 
 namespace {
 
-// Closes its stream exactly once: on Close, or when the call ends.
-class FileHolder {
- public:
-  static constexpr size_t kBufferSize = 256 * 1024;
-
-  explicit FileHolder(FILE* file = nullptr) : file_(file) {}
-  FileHolder(const FileHolder&) = delete;
-  FileHolder& operator=(const FileHolder&) = delete;
-  ~FileHolder() { Close(); }
-  void Reset(FILE* file) {
-    Close();
-    file_ = file;
-  }
-  FILE* Get() const { return file_; }
-  // The editor reads and writes in small pieces; a large stream buffer turns
-  // that into few system calls. (The buffer is given: some runtime libraries
-  // ignore the size when they are to allocate it themselves.)
-  void UseLargeBuffer() {
-    buffer_.reset(new char[kBufferSize]);
-    std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
-  }
-  // True when the stream was flushed and closed without error.
-  bool Close() {
-    if (file_ == nullptr) return true;
-    const bool ok = std::fclose(file_) == 0;
-    file_ = nullptr;
-    return ok;
-  }
-
- private:
-  FILE* file_;
-  std::unique_ptr<char[]> buffer_;  // freed after the stream is closed
-};
+// The editor reads and writes in small pieces; a large stream buffer turns
+// that into few system calls.
+constexpr size_t kStreamBufferSize = 256 * 1024;
 
 // The input as the editor reads it: the bytes taken are counted, so that a read
 // that stopped early (a failing disk, a pulled stick) is told from the end.
@@ -75,11 +45,6 @@ void SetNumberTag(TagEditor& editor, const char* key, int number) {
   WideString value;
   DecodeToWide(text, value);
   editor.SetTag(key, value);
-}
-
-void SetFieldTag(TagEditor& editor, const TagChoices& choices, ChoiceId box, ChoiceId field,
-                 const char* key) {
-  if (choices.IsTicked(box)) editor.SetTag(key, choices.FieldTextWide(field));
 }
 
 // One file's retag. Each phase either goes on or ends the outcome as a failure.
@@ -124,11 +89,14 @@ class Retag {
   // What can be refused before the file is touched: the date, and the headers
   // read from the file where it lies. The file stays as it was.
   bool Validate() {
-    if (choices_.IsTicked(kDateBox) && !NormalisedDate(choices_.FieldText(kDateField), date_)) {
-      return Fail(messages_.BadDate);
+    for (const ChoosableTag& tag : kChoosableTags) {
+      if (tag.source == TagSource::kDateField && choices_.IsTicked(tag.box) &&
+          !NormalisedDate(choices_.FieldText(tag.field), date_)) {
+        return Fail(messages_.BadDate);
+      }
     }
-    FileHolder file(OpenFile(path_, "rb"));
-    if (file.Get() == nullptr) return Fail(messages_.CannotOpenInput);
+    ScopedFile file;
+    if (!OpenFile(path_, "rb", file).ok()) return Fail(messages_.CannotOpenInput);
     CountedInput input = Input(file.Get());
     TagEditor editor;
     const Status opened = editor.Open(&input, CountedInput::Read, WriteToFile);
@@ -145,16 +113,15 @@ class Retag {
 
   // The file moves to its ".old" path, never replacing anything there.
   bool Move() {
-    if (!RenameFile(path_.CStr(), oldPath_.CStr())) {
+    if (!RenameFile(path_.CStr(), oldPath_.CStr()).ok()) {
       return Fail(messages_.CannotRenameInput);
     }
     return true;
   }
 
   bool Open() {
-    oldFile_.Reset(OpenFile(oldPath_, "rb"));
-    if (oldFile_.Get() == nullptr) return Fail(messages_.CannotOpenInput);
-    oldFile_.UseLargeBuffer();
+    if (!OpenFile(oldPath_, "rb", oldFile_).ok()) return Fail(messages_.CannotOpenInput);
+    oldFile_.UseBuffer(kStreamBufferSize);
     input_ = Input(oldFile_.Get());
     const Status opened = editor_.Open(&input_, CountedInput::Read,
                                        request_.write != nullptr ? request_.write : WriteToFile);
@@ -169,38 +136,58 @@ class Retag {
     }
     const FileNameTags nameTags = ParseFileNameTags(request_.path);
     if (!nameTags.separatorFound &&
-        (choices_.IsTicked(kArtistFromNameBox) || choices_.IsTicked(kTitleFromNameBox))) {
+        (IsSourceTicked(TagSource::kNameArtist) || IsSourceTicked(TagSource::kNameTitle))) {
       Warn(messages_.SeparatorNotFound);
     }
-    if (choices_.IsTicked(kDateBox)) editor.SetTag("DATE", date_);
-    SetFieldTag(editor, choices_, kAlbumBox, kAlbumField, "ALBUM");
-    SetFieldTag(editor, choices_, kLabelBox, kLabelField, "LABEL");
-    SetFieldTag(editor, choices_, kGenreBox, kGenreField, "GENRE");
-    SetFieldTag(editor, choices_, kArtistBox, kArtistField, "ARTIST");
-    if (choices_.IsTicked(kTrackFromNameBox)) {
-      // A name without a two-digit prefix keeps whatever track number the file has.
-      if (nameTags.trackNumber >= 0) {
-        SetNumberTag(editor, "TRACKNUMBER", nameTags.trackNumber);
-      } else {
-        Warn(messages_.TrackNumberNotFound);
-      }
-    } else if (choices_.IsTicked(kTrackFromOrderBox)) {
-      SetNumberTag(editor, "TRACKNUMBER", request_.position);
+    for (const ChoosableTag& tag : kChoosableTags) {
+      if (IsApplied(choices_, tag.box)) SetChosenTag(editor, tag, nameTags);
     }
-    if (choices_.IsTicked(kArtistFromNameBox)) editor.SetTag("ARTIST", nameTags.artist);
-    if (choices_.IsTicked(kTitleFromNameBox)) editor.SetTag("TITLE", nameTags.title);
-    SetFieldTag(editor, choices_, kCommentBox, kCommentField, "COMMENT");
+  }
+
+  bool IsSourceTicked(TagSource source) const {
+    for (const ChoosableTag& tag : kChoosableTags) {
+      if (tag.source == source && choices_.IsTicked(tag.box)) return true;
+    }
+    return false;
+  }
+
+  void SetChosenTag(TagEditor& editor, const ChoosableTag& tag, const FileNameTags& nameTags) {
+    switch (tag.source) {
+      case TagSource::kField:
+        editor.SetTag(tag.tagName, choices_.FieldTextWide(tag.field));
+        break;
+      case TagSource::kDateField:
+        editor.SetTag(tag.tagName, date_);
+        break;
+      case TagSource::kNameTrack:
+        // A name without a two-digit prefix keeps whatever track number the file has.
+        if (nameTags.trackNumber >= 0) {
+          SetNumberTag(editor, tag.tagName, nameTags.trackNumber);
+        } else {
+          Warn(messages_.TrackNumberNotFound);
+        }
+        break;
+      case TagSource::kListPosition:
+        SetNumberTag(editor, tag.tagName, request_.position);
+        break;
+      case TagSource::kNameArtist:
+        editor.SetTag(tag.tagName, nameTags.artist);
+        break;
+      case TagSource::kNameTitle:
+        editor.SetTag(tag.tagName, nameTags.title);
+        break;
+    }
   }
 
   // The new file under the file's own name. A failed read, write or close (a
   // full disk shows up there) removes the incomplete output; ".old" stays.
   bool Write() {
-    FileHolder output(OpenFile(path_, "wb"));
-    if (output.Get() == nullptr) return Fail(messages_.CannotOpenOutput);
-    output.UseLargeBuffer();
+    ScopedFile output;
+    if (!OpenFile(path_, "wb", output).ok()) return Fail(messages_.CannotOpenOutput);
+    output.UseBuffer(kStreamBufferSize);
     KeepFileOwnership(oldFile_.Get(), output.Get());
     const Status written = editor_.Write(output.Get());
-    const bool closed = output.Close();
+    const bool closed = output.Close().ok();
     // A write that failed stops reading early: only then is a short read no fault.
     const bool readFailed =
         std::ferror(oldFile_.Get()) != 0 || (written.ok() && input_.consumed != input_.size);
@@ -213,20 +200,20 @@ class Retag {
 
   // The new file read back and checked against the input, then put on the disk.
   bool Verify() {
-    FileHolder output(OpenFile(path_, "r+b"));
-    if (output.Get() == nullptr) return Discard(messages_.VerifyFailed);
-    output.UseLargeBuffer();
+    ScopedFile output;
+    if (!OpenFile(path_, "r+b", output).ok()) return Discard(messages_.VerifyFailed);
+    output.UseBuffer(kStreamBufferSize);
     // The disk takes the new file while it is read back.
     StartFlushToDisk(output.Get());
     if (!VerifyRewrite(output.Get(), ReadFromFile, editor_.Summary()).ok()) {
       output.Close();
       return Discard(messages_.VerifyFailed);
     }
-    if (!request_.deferCommit && !FlushToDisk(output.Get())) {
+    if (!request_.deferCommit && !FlushToDisk(output.Get()).ok()) {
       output.Close();
       return Discard(kErrorWrite);
     }
-    if (!output.Close()) return Discard(kErrorWrite);
+    if (!output.Close().ok()) return Discard(kErrorWrite);
     return true;
   }
 
@@ -236,7 +223,7 @@ class Retag {
     if (request_.deferCommit) {
       outcome_.newPath = path_;
       outcome_.pendingOldPath = oldPath_;
-    } else if (!RemoveFile(oldPath_.CStr())) {
+    } else if (!RemoveFile(oldPath_.CStr()).ok()) {
       Warn(messages_.CannotDeleteOldFile);
     }
   }
@@ -255,7 +242,7 @@ class Retag {
     CountedInput input;
     input.file = file;
     if (request_.read != nullptr) input.read = request_.read;
-    input.size = OpenFileSize(file);
+    GetOpenFileSize(file, input.size);
     return input;
   }
 
@@ -279,7 +266,7 @@ class Retag {
   const String path_;
   const String oldPath_;
   WideString date_;
-  FileHolder oldFile_;
+  ScopedFile oldFile_;
   CountedInput input_;
   TagEditor editor_;
 };
@@ -315,14 +302,14 @@ void CommitRetags(const std::vector<RetagOutcome*>& outcomes) {
     if (!outcome->pendingOldPath.IsEmpty()) written.push_back(outcome->newPath);
   }
   if (written.empty()) return;
-  const bool flushed = FlushFilesToDisk(written);
+  const bool flushed = FlushFilesToDisk(written).ok();
   for (RetagOutcome* outcome : outcomes) {
     if (outcome->pendingOldPath.IsEmpty()) continue;
     if (!flushed) {
       RemoveFile(outcome->newPath.CStr());
       outcome->kind = OutcomeKind::kFailure;
       outcome->message.Assign(kErrorWrite);
-    } else if (!RemoveFile(outcome->pendingOldPath.CStr())) {
+    } else if (!RemoveFile(outcome->pendingOldPath.CStr()).ok()) {
       outcome->Warn(CurrentMessages().CannotDeleteOldFile);
     }
     outcome->pendingOldPath = String();

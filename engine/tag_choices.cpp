@@ -4,7 +4,7 @@
 #include "text/char_set.h"
 
 int FixedTagChoices::Slot(ChoiceId id) {
-  const int slot = static_cast<int>(id) - 1003;
+  const int slot = static_cast<int>(id) - IDC_FIRST_CONTROL;
   return slot >= 0 && slot < kSlots ? slot : 0;
 }
 

@@ -2,26 +2,28 @@
 // ten boxes and six fields, named by their dialog control ids. The dialog answers
 // from its live controls, the command line and the tests from fixed values.
 #pragma once
+#include "res/resource.h"
 #include "text/shared_string.h"
 #include "text/wide_string.h"
 
 enum ChoiceId : int {
-  kArtistField = 1003,
-  kAlbumBox = 1004,
-  kArtistBox = 1005,
-  kAlbumField = 1006,
-  kDateBox = 1007,
-  kDateField = 1008,
-  kGenreBox = 1009,
-  kGenreField = 1010,
-  kLabelBox = 1011,
-  kLabelField = 1012,
-  kArtistFromNameBox = 1013,
-  kTitleFromNameBox = 1014,
-  kTrackFromOrderBox = 1015,
-  kCommentField = 1018,
-  kCommentBox = 1019,
-  kTrackFromNameBox = 1022,
+  kNoChoice = 0,  // none: the field of a box without one, the partner of a box without one
+  kArtistField = IDC_ARTIST_FIELD,
+  kAlbumBox = IDC_ALBUM_BOX,
+  kArtistBox = IDC_ARTIST_BOX,
+  kAlbumField = IDC_ALBUM_FIELD,
+  kDateBox = IDC_DATE_BOX,
+  kDateField = IDC_DATE_FIELD,
+  kGenreBox = IDC_GENRE_BOX,
+  kGenreField = IDC_GENRE_FIELD,
+  kLabelBox = IDC_LABEL_BOX,
+  kLabelField = IDC_LABEL_FIELD,
+  kArtistFromNameBox = IDC_ARTIST_FROM_NAME_BOX,
+  kTitleFromNameBox = IDC_TITLE_FROM_NAME_BOX,
+  kTrackFromOrderBox = IDC_TRACK_FROM_ORDER_BOX,
+  kCommentField = IDC_COMMENT_FIELD,
+  kCommentBox = IDC_COMMENT_BOX,
+  kTrackFromNameBox = IDC_TRACK_FROM_NAME_BOX,
 };
 
 class TagChoices {
@@ -53,7 +55,7 @@ class FixedTagChoices : public TagChoices {
 
  private:
   static int Slot(ChoiceId id);
-  static constexpr int kSlots = 20;  // ids 1003 to 1022
+  static constexpr int kSlots = IDC_LAST_CONTROL - IDC_FIRST_CONTROL + 1;
   bool ticked_[kSlots] = {};
   String text8_[kSlots];
   WideString text_[kSlots];

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
 #include "cli/natural_order.h"
 #include "cli/progress.h"
 #include "cli/tag_listing.h"
@@ -166,7 +167,7 @@ TEST_F(CliTest, LinksFifosAndOwnersAreHandledAsTheUserExpects) {
 #endif
 
 TEST_F(CliTest, HelpAndVersion) {
-  EXPECT_EQ(Cli({"--version"}).out, "mirale-cli 1.4\n");
+  EXPECT_EQ(Cli({"--version"}).out, "mirale-cli " MIRALE_SHORT_VERSION_TEXT "\n");
   const CliRun help = Cli({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--track-from-order", "--recursive", "--dry-run", "--show", "--json",

@@ -9,8 +9,8 @@
 
 #include "cli/journal.h"
 #include "tests/support/cli_harness.h"
-#include "tools/ogg_fixtures.h"
 #include "tests/support/rewrite_check.h"
+#include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
 
 namespace {
@@ -111,17 +111,16 @@ TEST_F(CliTest, OnlyTheLastRunsAreKept) {
   const std::string folder = JournalFolder();
   for (int run = 0; run < 23; ++run) {
     JournalWriter journal;
-    ASSERT_TRUE(journal.Create(String(folder.c_str()), run));
+    ASSERT_TRUE(journal.Create(String(folder.c_str()), run).ok());
     JournalEntry entry;
     entry.path = String(std::to_string(run).c_str());
     entry.commentHeader = std::string("\x03vorbis\0\r\n", 10);
-    ASSERT_TRUE(journal.Add(entry));
-    ASSERT_TRUE(journal.Finish());
+    ASSERT_TRUE(journal.Add(entry).ok());
+    ASSERT_TRUE(journal.Finish().ok());
   }
   EXPECT_EQ(JournalCount(folder), kKeptJournals);
   Journal newest;
-  std::string reason;
-  ASSERT_TRUE(ReadNewestJournal(String(folder.c_str()), newest, reason));
+  ASSERT_TRUE(ReadNewestJournal(String(folder.c_str()), newest).ok());
   EXPECT_EQ(newest.runTime, 22);
   ASSERT_EQ(newest.entries.size(), 1u);
   EXPECT_STREQ(newest.entries[0].path.CStr(), "22");

@@ -1,11 +1,6 @@
-// Paths: extension, split and cut on the characters of a String, and the
-// rename that must never replace an existing file, checked on disk.
+// Paths: extension, split and cut on the characters of a String.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "text/paths.h"
@@ -132,86 +127,6 @@ TEST(TextPaths, SplitPathAcceptsThePathAsOneOfItsOutputs) {
   SplitPath(other, other, name);
   EXPECT_STREQ(other.CStr(), "dir/");
   EXPECT_STREQ(name.CStr(), "b.ogg");
-}
-
-// Files in the test temporary directory, removed again at the end.
-class TextPathsOnDisk : public ::testing::Test {
- protected:
-  void SetUp() override {
-    namespace fs = std::filesystem;
-    const char* configured = std::getenv("MIRALE_TEST_TMP");
-    fs::path root = (configured != nullptr && *configured != '\0') ? fs::path(configured)
-                                                                   : fs::temp_directory_path();
-    static int counter = 0;
-    const long long stamp =
-        std::chrono::steady_clock::now().time_since_epoch().count() % 1000000000LL;
-    dir_ = root / ("mirale_paths_" + std::to_string(stamp) + "_" + std::to_string(++counter));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
-  std::string PathOf(const char* name) const { return (dir_ / name).string(); }
-
-  static void Write(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
-
-  // The file's bytes, or "<missing>" when it cannot be opened.
-  static std::string Read(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return "<missing>";
-    std::string bytes;
-    char chunk[256];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    std::fclose(f);
-    return bytes;
-  }
-
-  std::filesystem::path dir_;
-};
-
-TEST_F(TextPathsOnDisk, RenameMovesAFileToAFreeName) {
-  const std::string from = PathOf("x.ogg");
-  const std::string to = from + ".old";
-  Write(from, "OggS payload");
-  ASSERT_TRUE(RenameFile(from.c_str(), to.c_str()));
-  EXPECT_EQ(Read(from), "<missing>");
-  EXPECT_EQ(Read(to), "OggS payload");
-}
-
-TEST_F(TextPathsOnDisk, RenameNeverReplacesAnExistingTarget) {
-  const std::string from = PathOf("x.ogg");
-  const std::string to = from + ".old";
-  Write(from, "new file");
-  Write(to, "the only intact copy");
-  EXPECT_FALSE(RenameFile(from.c_str(), to.c_str()));
-  EXPECT_EQ(Read(from), "new file");
-  EXPECT_EQ(Read(to), "the only intact copy");
-}
-
-TEST_F(TextPathsOnDisk, RenameFailsForAMissingSourceOrNullNames) {
-  const std::string from = PathOf("absent.ogg");
-  const std::string to = PathOf("absent.ogg.old");
-  EXPECT_FALSE(RenameFile(from.c_str(), to.c_str()));
-  EXPECT_EQ(Read(to), "<missing>");
-  EXPECT_FALSE(RenameFile(nullptr, to.c_str()));
-  EXPECT_FALSE(RenameFile(from.c_str(), nullptr));
-}
-
-TEST_F(TextPathsOnDisk, RemoveDeletesOnceThenReportsFailure) {
-  const std::string path = PathOf("x.ogg.old");
-  Write(path, "backup");
-  EXPECT_TRUE(RemoveFile(path.c_str()));
-  EXPECT_EQ(Read(path), "<missing>");
-  EXPECT_FALSE(RemoveFile(path.c_str()));
-  EXPECT_FALSE(RemoveFile(nullptr));
 }
 
 }  // namespace

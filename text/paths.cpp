@@ -1,5 +1,5 @@
-// The text operations on paths; the file-system calls and the separator set
-// live in the platform's file_ops.cpp.
+// The text operations on paths; the separator set lives in the platform's
+// path_separators.cpp.
 #include "text/paths.h"
 
 #include <cstring>

@@ -1,12 +1,12 @@
-// Path handling on UTF-8 String paths (on both platforms): the extension test
-// of the drop handler, the folder/name split and extension cut of the file-name parser, and
-// the rename and removal around the in-place rewrite (the ".old" backup).
+// Path handling on UTF-8 String paths (on both platforms), on their text only:
+// the extension test of the drop handler, and the folder/name split and
+// extension cut of the file-name parser. The disk is reached through files/.
 #pragma once
 #include "text/shared_string.h"
 
 // The characters that end a folder part on this platform: backslash, slash and
 // colon on Windows, only the slash on POSIX (where the others are ordinary
-// file-name characters). Defined in the platform's file_ops.cpp.
+// file-name characters). Defined in the platform's path_separators.cpp.
 extern const char kPathSeparators[];
 
 // The lower-cased text after the last full stop (the search does not stop at a
@@ -20,10 +20,3 @@ void SplitPath(const String& path, String& folder, String& name);
 
 // Cuts the last full stop and everything after it off name, in place.
 void RemoveExtension(String& name);
-
-// Moves from to to. Never replaces an existing target: the backup copy may be
-// the only intact copy of a file. False on any failure or a null argument.
-bool RenameFile(const char* from, const char* to);
-
-// Deletes the file; false on failure or a null argument.
-bool RemoveFile(const char* path);

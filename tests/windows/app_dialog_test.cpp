@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/version.h"
 #include "engine/message_table.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/app_dialog_harness.h"
@@ -40,7 +41,7 @@ TEST_F(DialogTest, EnglishStartUpCaptionsAndInstruction) {
   EXPECT_EQ(TextOf(1017), L"Retag !");
   wchar_t caption[64] = {};
   GetWindowTextW(Dialog(), caption, 64);
-  EXPECT_STREQ(caption, L"Mirale 1.4");
+  EXPECT_STREQ(caption, L"Mirale " MIRALE_SHORT_VERSION_TEXT);
   EXPECT_EQ(CurrentMessageTable, &EnglishMessages);
 }
 

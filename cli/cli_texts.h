@@ -1,0 +1,95 @@
+// Every text that mirale-cli prints of its own, each written once: the usage
+// text around the tags' options (which come from the table of choosable tags),
+// usage errors, skipped arguments, the journal and --undo. The results of a
+// retag come from the engine's message tables. printf formats where a text
+// takes values.
+#pragma once
+#include "base/version.h"
+
+namespace cli_text {
+
+// The usage text: its head, then a line per choosable tag, then its tail.
+inline constexpr char kUsageHead[] =
+    "Usage: mirale-cli [OPTIONS] FILE|FOLDER...\n"
+    "       mirale-cli --show [--json] [-r] FILE|FOLDER...\n"
+    "       mirale-cli --undo [--dry-run]\n"
+    "Rewrites the Vorbis comments of Ogg Vorbis and Ogg Opus files; the audio stays as it is.\n"
+    "\n";
+inline constexpr char kUsageTail[] =
+    "  -r, --recursive       take the .ogg, .opus and .oga files under each FOLDER, in natural "
+    "order\n"
+    "                        (\"2\" before \"10\", case ignored); files keep their place\n"
+    "  --dry-run             print what the run would do, tags included; change nothing\n"
+    "  --show                print each file's vendor text and comments (KEY=value)\n"
+    "  --json                with --show: one JSON object per file\n"
+    "  --undo                put back the tags the last run replaced\n"
+    "  --no-journal          do not record the run (it cannot be undone then)\n"
+    "  -q, --quiet           print only the lines of failed files; no progress line\n"
+    "  --help, --version\n"
+    "\n"
+    "Examples:\n"
+    "  mirale-cli --album \"Le Jour\" --date 2026-12 --label Maison --genre Jazz *.ogg\n"
+    "  mirale-cli --artist \"Les Oiseaux\" --comment \"Live\" *.ogg\n"
+    "  mirale-cli --artist-from-name --title-from-name \"Band - Song.ogg\"\n"
+    "  mirale-cli --track-from-name \"07 - Band - Song.ogg\"   TRACKNUMBER=7\n"
+    "  mirale-cli -r --track-from-order Album/        numbers an album in order\n"
+    "  mirale-cli --dry-run --genre Jazz -r Music/    the tags before writing\n"
+    "  mirale-cli --show --json song.ogg              the tags as JSON\n"
+    "  mirale-cli --undo --dry-run                    what --undo would put back\n"
+    "  mirale-cli --undo                              takes the last run back\n"
+    "  mirale-cli -q --no-journal --label X *.ogg     failures only, no journal\n"
+    "\n"
+    "Only Ogg Vorbis and Ogg Opus files (.ogg, .opus, .oga) are taken. Each file is\n"
+    "checked, moved to FILE.old, written anew and verified, and only then the .old\n"
+    "copy deleted; after a failure the .old copy stays. Every run\n"
+    "that writes is recorded (the last 20 runs) in $XDG_STATE_HOME/mirale, else\n"
+    "~/.local/state/mirale (%LOCALAPPDATA%\\Mirale on Windows); when that cannot be\n"
+    "written the run stops before any file. --undo restores the files the last run\n"
+    "retagged that have not changed since; the run before is next.\n"
+    "Exit status: 0 all files retagged, 1 a file failed (or was not restored, or the\n"
+    "journal could not be written), 2 a usage error.\n";
+
+inline constexpr char kVersion[] = "mirale-cli " MIRALE_SHORT_VERSION_TEXT "\n";
+
+// A usage error (nothing is touched), with what is wrong.
+inline constexpr char kUsageError[] = "mirale-cli: %s\nTry 'mirale-cli --help'.\n";
+inline constexpr char kUnknownOption[] = "unknown option %s";
+inline constexpr char kNeedsValue[] = "%s needs a value";
+inline constexpr char kExcludeEachOther[] = "%s and %s exclude each other";
+inline constexpr char kJsonWithoutShow[] = "--json goes with --show";
+inline constexpr char kTagOptionWithShow[] = "--show only reads: no tag option with it";
+inline constexpr char kTagOptionWithUndo[] = "--undo puts the old tags back: no tag option with it";
+inline constexpr char kShowWithUndo[] = "--show and --undo exclude each other";
+inline constexpr char kUndoWithFile[] = "--undo takes no file";
+inline constexpr char kNoFile[] = "no file given";
+inline constexpr char kBadDateOption[] = "--date: %s";
+
+// An argument or a file of the journal left out, and why.
+inline constexpr char kSkipped[] = "mirale-cli: skipped %s: %s\n";
+inline constexpr char kNotTaggable[] = "not an .ogg, .opus or .oga file";
+inline constexpr char kNoSuchFile[] = "no such file";
+inline constexpr char kAFolder[] = "a folder";
+inline constexpr char kNotRegular[] = "not a regular file";
+inline constexpr char kChangedSince[] = "changed since that run";
+
+// A file --show cannot read, and why.
+inline constexpr char kCannotShow[] = "mirale-cli: %s: %s\n";
+inline constexpr char kShownFile[] = "%s\n  vendor: ";
+
+// The journal.
+inline constexpr char kJournalNotWritten[] =
+    "mirale-cli: cannot write the journal in %s; no file was touched "
+    "(--no-journal runs without one)\n";
+inline constexpr char kJournalIncomplete[] =
+    "mirale-cli: the journal %s is incomplete: --undo will miss files\n";
+
+// --undo.
+inline constexpr char kNoRun[] = "mirale-cli: no run to undo (%s)\n";
+inline constexpr char kJournalUnreadable[] = "mirale-cli: cannot read the journal %s (%s)\n";
+inline constexpr char kUndoing[] = "Undoing the run of %s (%lu files)\n";
+inline constexpr char kJournalKept[] = "mirale-cli: the journal stays as it was: %s\n";
+
+// The progress line.
+inline constexpr char kProgress[] = "%lu/%lu files, %.1f MB/s, %s left";
+
+}  // namespace cli_text

@@ -1,0 +1,117 @@
+// The file seam: every call by which Mirale reaches the disk, on UTF-8 paths
+// on both platforms (the Windows side makes them UTF-16 at each call, so any
+// name on disk can be reached). Opening, reading and writing, flushing to the
+// disk, renaming and removing, what a path names, folders, and the state
+// folder. Failures come back as a Status whose code says what went wrong.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/status.h"
+#include "files/scoped_holders.h"
+#include "text/shared_string.h"
+
+// Opening, reading, writing.
+
+// Opens path with a C library mode ("rb", "wb", "r+b", "ab") into file.
+Status OpenFile(const String& path, const char* mode, ScopedFile& file);
+// Creates a file that must not exist yet and opens it for writing in binary
+// (kExists when it does).
+Status CreateNewFile(const String& path, ScopedFile& file);
+// The whole content of the file at path.
+Status ReadWholeFile(const String& path, std::string& bytes);
+// Writes all the bytes into the stream's buffer.
+Status WriteBytes(FILE* file, const std::string& bytes);
+// Hands what the stream holds to the system: it is in the file then, though
+// not yet on the disk.
+Status FlushToSystem(FILE* file);
+
+// Flushing to the disk.
+
+// Writes the stream's buffers and asks the system to put the file on the disk.
+Status FlushToDisk(FILE* file);
+// Puts these files on the disk, at less cost than one flush each where the
+// system can flush a whole file system at once.
+Status FlushFilesToDisk(const std::vector<String>& paths);
+// Asks the system to start putting the file's written data on the disk without
+// waiting, where it can, so that a FlushToDisk after more work waits less.
+void StartFlushToDisk(FILE* file);
+
+// Names.
+
+// Moves from to to. Never replaces an existing target (kExists): the backup
+// copy may be the only intact copy of a file. kInvalid for a null argument.
+Status RenameFile(const char* from, const char* to);
+// Deletes the file; kInvalid for a null argument.
+Status RemoveFile(const char* path);
+
+// What a path names.
+
+enum class FileKind { kMissing, kRegular, kFolder, kOther };
+// What path names, links followed: a FIFO or a device is kOther.
+FileKind KindOfFile(const String& path);
+
+// True when the file exists and may not be written: the read-only attribute on
+// Windows, no write bit on POSIX. A file that cannot be queried is not read-only.
+bool IsReadOnlyFile(const String& path);
+
+// Which file a path reaches, links followed: two paths with equal identities
+// name the same file (a link, a hard link, "./x" beside "x").
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t index = 0;
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && index == other.index;
+  }
+  bool operator<(const FileIdentity& other) const {
+    return device != other.device ? device < other.device : index < other.index;
+  }
+};
+Status GetFileIdentity(const String& path, FileIdentity& identity);
+
+// A file's size and last-write time (links followed): a file whose stamp is
+// unchanged has not been written since. The time is in the system's own units.
+struct FileStamp {
+  int64_t size = -1;
+  int64_t modified = 0;
+  bool operator==(const FileStamp& other) const {
+    return size == other.size && modified == other.modified;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+Status GetFileStamp(const String& path, FileStamp& stamp);
+
+// The size in bytes of an open file; size is left as it was on failure.
+Status GetOpenFileSize(FILE* file, int64_t& size);
+
+// The path of the file itself when path is a symbolic link (its final target),
+// so that the file is rewritten where it lies and the link stays a link;
+// otherwise path unchanged.
+String FollowLinks(const String& path);
+
+// Gives the file open as to what it should keep of the file open as from: the
+// permission bits rwxrwxrwx (never setuid, setgid or sticky) and, where the
+// process may, the owner and group. Nothing to do on Windows, where a new file
+// gets normal attributes and read-only files are never rewritten.
+void KeepFileOwnership(FILE* from, FILE* to);
+
+// Folders.
+
+// One entry of a folder; a link to a folder does not count as a folder, so that
+// a walk never loops.
+struct FolderEntry {
+  String name;
+  bool isFolder = false;
+};
+// The entries of a folder but "." and "..", in no particular order.
+Status ListFolder(const String& folder, std::vector<FolderEntry>& entries);
+// Makes the folder and any missing folder above it; ok when it exists after.
+Status MakeFolders(const String& path);
+// Where the program keeps its state between runs: $XDG_STATE_HOME/mirale, else
+// ~/.local/state/mirale; %LOCALAPPDATA%\Mirale on Windows. Empty when none can
+// be named.
+String StateFolder();
+// The path made absolute against the current folder (links are not resolved).
+String AbsolutePath(const String& path);

@@ -1,0 +1,203 @@
+// Windows side of the file seam (see file_system.h): UTF-8 paths become UTF-16
+// at each call, so any name on disk can be reached and none is best-fit mapped
+// to another. The C runtime's calls report through errno, the Win32 calls
+// through GetLastError, each mapped in one place. msvcrt's _wrename never
+// replaces an existing file, which is exactly what the ".old" backup needs.
+#include "files/file_system.h"
+
+#include <windows.h>
+// after windows.h
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "files/system_error.h"
+#include "files/windows/scoped_handle.h"
+#include "text/encodings.h"
+#include "text/wide_string.h"
+#include "text/windows/wide_path.h"
+
+bool DescriptorTraits::Close(int descriptor) { return _close(descriptor) == 0; }
+FILE* DescriptorTraits::OpenStream(int descriptor, const char* mode) {
+  return _fdopen(descriptor, mode);
+}
+
+namespace {
+
+// The status of the C runtime call that just failed.
+Status Failed(const char* detail) { return ErrnoStatus(detail, errno); }
+
+const SystemErrorCode kWin32Codes[] = {
+    {ERROR_FILE_NOT_FOUND, StatusCode::kNotFound},   {ERROR_PATH_NOT_FOUND, StatusCode::kNotFound},
+    {ERROR_INVALID_DRIVE, StatusCode::kNotFound},    {ERROR_FILE_EXISTS, StatusCode::kExists},
+    {ERROR_ALREADY_EXISTS, StatusCode::kExists},     {ERROR_ACCESS_DENIED, StatusCode::kDenied},
+    {ERROR_WRITE_PROTECT, StatusCode::kDenied},      {ERROR_SHARING_VIOLATION, StatusCode::kBusy},
+    {ERROR_LOCK_VIOLATION, StatusCode::kBusy},       {ERROR_DISK_FULL, StatusCode::kNoSpace},
+    {ERROR_HANDLE_DISK_FULL, StatusCode::kNoSpace},  {ERROR_INVALID_NAME, StatusCode::kInvalid},
+    {ERROR_INVALID_PARAMETER, StatusCode::kInvalid},
+};
+
+// The status of the Win32 call that just failed: the one mapping of
+// GetLastError to status codes.
+Status Win32Failed(const char* detail) {
+  return StatusOfError(detail, static_cast<int>(GetLastError()), kWin32Codes,
+                       sizeof kWin32Codes / sizeof kWin32Codes[0]);
+}
+
+std::wstring WidePathOf(const String& path) { return WidePath(path.CStr()); }
+
+String PathOfWide(const std::wstring& wide) {
+  WideString units(reinterpret_cast<const char16_t*>(wide.c_str()));
+  String utf8;
+  WideToUtf8(units, utf8);
+  return utf8;
+}
+
+DWORD AttributesOf(const String& path) { return GetFileAttributesW(WidePathOf(path).c_str()); }
+
+// The Win32 handle beneath a C stream; not owned.
+HANDLE HandleOf(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
+
+int64_t JoinHalves(DWORD high, DWORD low) { return (static_cast<int64_t>(high) << 32) | low; }
+
+}  // namespace
+
+Status OpenFile(const String& path, const char* mode, ScopedFile& file) {
+  // The modes are ASCII ("rb", "wb", "r+b").
+  const std::wstring wideMode(mode, mode + std::strlen(mode));
+  file.Reset(_wfopen(WidePathOf(path).c_str(), wideMode.c_str()));
+  return file.IsOpen() ? Status::Ok() : Failed("cannot open the file");
+}
+
+Status CreateNewFile(const String& path, ScopedFile& file) {
+  ScopedDescriptor descriptor(_wopen(
+      WidePathOf(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE));
+  if (!descriptor.IsValid()) return Failed("cannot create the file");
+  return file.Adopt(descriptor, "wb");
+}
+
+Status FlushToDisk(FILE* file) {
+  const Status flushed = FlushToSystem(file);
+  if (!flushed.ok()) return flushed;
+  HANDLE handle = HandleOf(file);
+  if (handle == INVALID_HANDLE_VALUE) return Status(StatusCode::kInvalid, "no file handle");
+  return FlushFileBuffers(handle) != 0 ? Status::Ok()
+                                       : Win32Failed("cannot flush the file to the disk");
+}
+
+// Windows flushes file by file.
+Status FlushFilesToDisk(const std::vector<String>& paths) {
+  for (const String& path : paths) {
+    ScopedFile file;
+    Status status = OpenFile(path, "r+b", file);
+    if (status.ok()) status = FlushToDisk(file.Get());
+    if (!status.ok()) return status;
+  }
+  return Status::Ok();
+}
+
+// Windows has no writeback to start early: FlushToDisk does it all.
+void StartFlushToDisk(FILE* file) { std::fflush(file); }
+
+Status RenameFile(const char* from, const char* to) {
+  if (from == nullptr || to == nullptr) return Status(StatusCode::kInvalid, "no file name");
+  if (_wrename(WidePath(from).c_str(), WidePath(to).c_str()) == 0) return Status::Ok();
+  return Failed("cannot rename the file");
+}
+
+Status RemoveFile(const char* path) {
+  if (path == nullptr) return Status(StatusCode::kInvalid, "no file name");
+  return _wremove(WidePath(path).c_str()) == 0 ? Status::Ok() : Failed("cannot remove the file");
+}
+
+FileKind KindOfFile(const String& path) {
+  const DWORD attributes = AttributesOf(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kMissing;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kFolder;
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return FileKind::kOther;
+  return FileKind::kRegular;
+}
+
+bool IsReadOnlyFile(const String& path) {
+  const DWORD attributes = AttributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+Status GetFileIdentity(const String& path, FileIdentity& identity) {
+  ScopedHandle file(CreateFileW(WidePathOf(path).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.IsValid()) return Win32Failed("cannot open the file");
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.Get(), &info)) return Win32Failed("cannot query the file");
+  identity.device = info.dwVolumeSerialNumber;
+  identity.index = static_cast<uint64_t>(JoinHalves(info.nFileIndexHigh, info.nFileIndexLow));
+  return Status::Ok();
+}
+
+Status GetFileStamp(const String& path, FileStamp& stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(WidePathOf(path).c_str(), GetFileExInfoStandard, &data)) {
+    return Win32Failed("cannot query the file");
+  }
+  stamp.size = JoinHalves(data.nFileSizeHigh, data.nFileSizeLow);
+  stamp.modified =
+      JoinHalves(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+  return Status::Ok();
+}
+
+Status GetOpenFileSize(FILE* file, int64_t& size) {
+  LARGE_INTEGER bytes;
+  HANDLE handle = HandleOf(file);
+  if (handle == INVALID_HANDLE_VALUE) return Status(StatusCode::kInvalid, "no file handle");
+  if (!GetFileSizeEx(handle, &bytes)) return Win32Failed("cannot query the open file");
+  size = bytes.QuadPart;
+  return Status::Ok();
+}
+
+String FollowLinks(const String& path) { return path; }
+
+void KeepFileOwnership(FILE*, FILE*) {}
+
+Status ListFolder(const String& folder, std::vector<FolderEntry>& entries) {
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW((WidePathOf(folder) + L"\\*").c_str(), &found));
+  if (!search.IsValid()) return Win32Failed("cannot list the folder");
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    FolderEntry entry;
+    entry.name = PathOfWide(name);
+    entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                     (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    entries.push_back(entry);
+  } while (FindNextFileW(search.Get(), &found));
+  return Status::Ok();
+}
+
+Status MakeFolders(const String& path) {
+  const std::wstring whole = WidePathOf(path);
+  // Each folder on the way is made when missing (a drive's root cannot be,
+  // and need not); whether the whole path is a folder after is what counts.
+  for (size_t at = whole.find_first_of(L"\\/", 3); at != std::wstring::npos;
+       at = whole.find_first_of(L"\\/", at + 1)) {
+    CreateDirectoryW(whole.substr(0, at).c_str(), nullptr);
+  }
+  CreateDirectoryW(whole.c_str(), nullptr);
+  return KindOfFile(path) == FileKind::kFolder
+             ? Status::Ok()
+             : Status(StatusCode::kNotFound, "cannot make the folder");
+}
+
+String StateFolder() {
+  wchar_t folder[MAX_PATH * 2];
+  const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH * 2);
+  if (n == 0 || n >= MAX_PATH * 2) return String();
+  return PathOfWide(std::wstring(folder, n) + L"\\Mirale");
+}
+
+String AbsolutePath(const String& path) { return PathOfWide(FullWidePath(WidePathOf(path))); }

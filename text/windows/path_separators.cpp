@@ -1,0 +1,4 @@
+// The path separators of Windows: backslash, slash and colon.
+#include "text/paths.h"
+
+const char kPathSeparators[] = "\\/:";
