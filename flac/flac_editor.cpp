@@ -6,6 +6,8 @@
 #include "text/shared_string.h"
 #include "text/wide_string.h"
 
+const char kFlacNotOpen[] = "The FLAC editor is not open.";
+
 Status FlacEditor::Open(void* input, ReadFunc read, uint64_t fileSize) {
   metadata_.reset();
   auto metadata = std::make_shared<FlacMetadata>();

@@ -102,3 +102,6 @@ class FlacEditor {
   ReadFunc read_ = nullptr;
   FrameDigest frames_;
 };
+
+// The detail of Write or PlanInPlace called on an editor that is not open.
+extern const char kFlacNotOpen[];

@@ -12,7 +12,7 @@
 
 Status FlacEditor::PlanInPlace(FlacInPlaceEdit& edit) const {
   edit = FlacInPlaceEdit();
-  if (!IsOpen()) return Status(StatusCode::kInvalid, "The FLAC editor is not open.");
+  if (!IsOpen()) return Status(StatusCode::kInvalid, kFlacNotOpen);
   Status status = CheckCommentSize();
   if (!status.ok()) return status;
   const FlacMetadata& input = *metadata_;

@@ -15,7 +15,7 @@ bool WriteAll(void* output, WriteFunc write, const void* data, size_t size) {
 }  // namespace
 
 Status FlacEditor::Write(void* output, WriteFunc write, const PaddingPolicy& padding) {
-  if (!IsOpen()) return Status(StatusCode::kInvalid, "The FLAC editor is not open.");
+  if (!IsOpen()) return Status(StatusCode::kInvalid, kFlacNotOpen);
   Status status = CheckCommentSize();
   if (!status.ok()) return status;
   const uint64_t paddingSize =

@@ -124,10 +124,22 @@ Bytes Id3v2Tag(bool footer) {
   PutZeros(frames, 3);  // frame flags, then the text encoding
   PutText(frames, "Fixture");
   PutZeros(frames, 32 - frames.size());  // the tag's own padding
-  const unsigned char flags = footer ? 0x10 : 0;
-  Bytes tag{'I', 'D', '3', static_cast<unsigned char>(footer ? 4 : 3), 0, flags, 0, 0, 0, 32};
+  // Version, flags (the footer's), then the synchsafe size of the frames.
+  const Bytes fields{static_cast<unsigned char>(footer ? 4 : 3),
+                     0,
+                     static_cast<unsigned char>(footer ? 0x10 : 0),
+                     0,
+                     0,
+                     0,
+                     32};
+  Bytes tag;
+  PutText(tag, "ID3");
+  tag.insert(tag.end(), fields.begin(), fields.end());
   tag.insert(tag.end(), frames.begin(), frames.end());
-  if (footer) tag.insert(tag.end(), {'3', 'D', 'I', 4, 0, flags, 0, 0, 0, 32});
+  if (footer) {
+    PutText(tag, "3DI");
+    tag.insert(tag.end(), fields.begin(), fields.end());
+  }
   return tag;
 }
 
