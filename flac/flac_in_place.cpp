@@ -4,7 +4,8 @@
 // block is new). The padding shrinks or grows, down to an empty body whose
 // header stays; when the difference is exactly its whole size, header
 // included, the padding block goes and the block before it may take the
-// last-block flag. Blocks between the two move by the difference.
+// last-block flag. Blocks between the two move by the difference; a PADDING
+// block between them joins the one that absorbs it.
 #include <algorithm>
 
 #include "flac/block_layout.h"

@@ -150,7 +150,7 @@ Bytes Id3v1Tag() {
   return tag;
 }
 
-FlacBlockSpec Block(uint8_t type, Bytes body) { return FlacBlockSpec{type, std::move(body)}; }
+FixtureBlock Block(uint8_t type, Bytes body) { return FixtureBlock{type, std::move(body)}; }
 
 Bytes Basic(const Bytes& prefix = Bytes(), const Bytes& tail = Bytes()) {
   return LayOutFlac({FlacStreamInfo(), FlacSeekTable(), FlacComments(), FlacPadding(4096)}, prefix,
@@ -158,7 +158,7 @@ Bytes Basic(const Bytes& prefix = Bytes(), const Bytes& tail = Bytes()) {
 }
 
 Bytes BadCommentList() {
-  FlacBlockSpec comments = FlacComments();
+  FixtureBlock comments = FlacComments();
   comments.body[4 + EncodedFlac().vendor.size()] = 0x7F;  // the entry count's low byte
   return LayOutFlac({FlacStreamInfo(), comments, FlacPadding(64)});
 }
@@ -257,7 +257,7 @@ const FlacParts& EncodedFlac() {
   return parts;
 }
 
-Bytes LayOutFlac(const std::vector<FlacBlockSpec>& blocks, const Bytes& prefix, const Bytes& tail) {
+Bytes LayOutFlac(const std::vector<FixtureBlock>& blocks, const Bytes& prefix, const Bytes& tail) {
   Bytes file = prefix;
   PutText(file, "fLaC");
   for (size_t i = 0; i < blocks.size(); ++i) {
@@ -272,14 +272,14 @@ Bytes LayOutFlac(const std::vector<FlacBlockSpec>& blocks, const Bytes& prefix, 
   return file;
 }
 
-FlacBlockSpec FlacStreamInfo() {
+FixtureBlock FlacStreamInfo() {
   return Block(FLAC__METADATA_TYPE_STREAMINFO, EncodedFlac().streamInfo);
 }
-FlacBlockSpec FlacSeekTable() {
+FixtureBlock FlacSeekTable() {
   return Block(FLAC__METADATA_TYPE_SEEKTABLE, EncodedFlac().seekTable);
 }
 
-FlacBlockSpec FlacComments(const std::vector<std::string>& entries) {
+FixtureBlock FlacComments(const std::vector<std::string>& entries) {
   Bytes body;
   PutLe32(body, static_cast<uint32_t>(EncodedFlac().vendor.size()));
   PutText(body, EncodedFlac().vendor);
@@ -291,11 +291,9 @@ FlacBlockSpec FlacComments(const std::vector<std::string>& entries) {
   return Block(FLAC__METADATA_TYPE_VORBIS_COMMENT, body);
 }
 
-FlacBlockSpec FlacPadding(size_t size) {
-  return Block(FLAC__METADATA_TYPE_PADDING, Bytes(size, 0));
-}
+FixtureBlock FlacPadding(size_t size) { return Block(FLAC__METADATA_TYPE_PADDING, Bytes(size, 0)); }
 
-FlacBlockSpec FlacPictureBlock() {
+FixtureBlock FlacPictureBlock() {
   Bytes body;
   PutBe(body, 3, 4);  // front cover
   PutBe(body, 9, 4);
@@ -309,7 +307,7 @@ FlacBlockSpec FlacPictureBlock() {
   return Block(FLAC__METADATA_TYPE_PICTURE, body);
 }
 
-FlacBlockSpec FlacCueSheet() {
+FixtureBlock FlacCueSheet() {
   Bytes body;
   PutZeros(body, 128 + 8 + 1 + 258);  // catalogue, lead-in, not a CD, reserved
   body.push_back(2);
@@ -328,7 +326,7 @@ FlacBlockSpec FlacCueSheet() {
   return Block(FLAC__METADATA_TYPE_CUESHEET, body);
 }
 
-FlacBlockSpec FlacApplication() {
+FixtureBlock FlacApplication() {
   Bytes body;
   PutText(body, "MRLE");
   PutText(body, "fixture");

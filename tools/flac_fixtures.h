@@ -21,23 +21,23 @@ struct FlacParts {
 // encoded once per process.
 const FlacParts& EncodedFlac();
 
-struct FlacBlockSpec {
+struct FixtureBlock {
   uint8_t type;
   Bytes body;
 };
 // "fLaC", the blocks in order (the last one flagged), the frames; with an
 // optional prefix (an ID3v2 tag) and tail (an ID3v1 tag).
-Bytes LayOutFlac(const std::vector<FlacBlockSpec>& blocks, const Bytes& prefix = Bytes(),
+Bytes LayOutFlac(const std::vector<FixtureBlock>& blocks, const Bytes& prefix = Bytes(),
                  const Bytes& tail = Bytes());
 // Blocks of the shapes.
-FlacBlockSpec FlacStreamInfo();
-FlacBlockSpec FlacSeekTable();
-FlacBlockSpec FlacComments(const std::vector<std::string>& entries = {"ARTIST=Fixture Artist",
-                                                                      "TITLE=Fixture Title"});
-FlacBlockSpec FlacPadding(size_t size);
-FlacBlockSpec FlacPictureBlock();  // a front cover, "image/png", 300 bytes of data
-FlacBlockSpec FlacCueSheet();      // one track and the lead-out
-FlacBlockSpec FlacApplication();   // id "MRLE", a few bytes
+FixtureBlock FlacStreamInfo();
+FixtureBlock FlacSeekTable();
+FixtureBlock FlacComments(const std::vector<std::string>& entries = {"ARTIST=Fixture Artist",
+                                                                     "TITLE=Fixture Title"});
+FixtureBlock FlacPadding(size_t size);
+FixtureBlock FlacPictureBlock();  // a front cover, "image/png", 300 bytes of data
+FixtureBlock FlacCueSheet();      // one track and the lead-out
+FixtureBlock FlacApplication();   // id "MRLE", a few bytes
 
 // Named shapes, as mirale-fixtures --flac writes them (".flac"). The refusal
 // shapes are named "flac-refused-...".
