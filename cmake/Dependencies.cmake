@@ -1,4 +1,4 @@
-# Finds libogg, libvorbis, libopus and ISA-L: the distribution's in the native
+# Finds libogg, libvorbis, libopus, libFLAC and ISA-L: the distribution's in the native
 # flavour, the static cross-built ones (MIRALE_WIN_DEPS, made by scripts/setup) in windows.
 if(WIN32)
   set(MIRALE_WIN_DEPS "${CMAKE_SOURCE_DIR}/build/deps/win64" CACHE PATH "Prefix of the static Windows libraries")
@@ -12,6 +12,7 @@ endif()
 find_path(MIRALE_OGG_INCLUDE ogg/ogg.h ${_mirale_include_hints} REQUIRED)
 find_path(MIRALE_VORBIS_INCLUDE vorbis/codec.h ${_mirale_include_hints} REQUIRED)
 find_path(MIRALE_OPUS_INCLUDE opus/opus.h ${_mirale_include_hints} REQUIRED)
+find_path(MIRALE_FLAC_INCLUDE FLAC/stream_encoder.h ${_mirale_include_hints} REQUIRED)
 find_path(MIRALE_ISAL_INCLUDE isa-l/crc.h ${_mirale_include_hints} REQUIRED)
 
 function(mirale_import name file include)
@@ -29,10 +30,17 @@ mirale_import(vorbisenc vorbisenc "${_mirale_xiph_include}")
 mirale_import(vorbisfile vorbisfile "${_mirale_xiph_include}")
 mirale_import(opus opus "${MIRALE_OPUS_INCLUDE}")
 mirale_import(isal isal "${MIRALE_ISAL_INCLUDE}")
+mirale_import(flac FLAC "${MIRALE_FLAC_INCLUDE}")
 set_property(TARGET Mirale::vorbis APPEND PROPERTY INTERFACE_LINK_LIBRARIES Mirale::ogg)
 set_property(TARGET Mirale::vorbisenc APPEND PROPERTY INTERFACE_LINK_LIBRARIES Mirale::vorbis)
 set_property(TARGET Mirale::vorbisfile APPEND PROPERTY INTERFACE_LINK_LIBRARIES Mirale::vorbis)
 if(NOT WIN32)
   set_property(TARGET Mirale::vorbis APPEND PROPERTY INTERFACE_LINK_LIBRARIES m)
   set_property(TARGET Mirale::opus APPEND PROPERTY INTERFACE_LINK_LIBRARIES m)
+endif()
+if(WIN32)
+  # The static libFLAC: its headers must not declare the DLL's imports.
+  set_property(TARGET Mirale::flac APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS FLAC__NO_DLL)
+else()
+  set_property(TARGET Mirale::flac APPEND PROPERTY INTERFACE_LINK_LIBRARIES m)
 endif()

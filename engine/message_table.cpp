@@ -14,6 +14,12 @@ const MessageTable EnglishMessages = {
     "Cannot read input.",
     "New file failed verification.",
     "Unreadable data left out.",
+    "Not a FLAC file (no \"fLaC\" marker).",
+    "FLAC file without its STREAMINFO block first.",
+    "FLAC metadata block runs past the end of the file.",
+    "FLAC file with several Vorbis comment blocks.",
+    "Unreadable Vorbis comment block in FLAC file.",
+    "Tags too large for a FLAC file (16 MB at most).",
 };
 
 const MessageTable FrenchMessages = {
@@ -35,6 +41,13 @@ const MessageTable FrenchMessages = {
     "Donn\xE9"
     "es illisibles ignor\xE9"
     "es.",
+    "Pas un fichier FLAC (marqueur \"fLaC\" absent).",
+    "Fichier FLAC sans son bloc STREAMINFO en t\xEAte.",
+    "Bloc de m\xE9tadonn\xE9"
+    "es FLAC au-del\xE0 de la fin du fichier.",
+    "Fichier FLAC \xE0 plusieurs blocs de commentaires Vorbis.",
+    "Bloc de commentaires Vorbis illisible dans le fichier FLAC.",
+    "\xC9tiquettes trop grandes pour un fichier FLAC (16 Mo au plus).",
 };
 
 const MessageTable* CurrentMessageTable = nullptr;

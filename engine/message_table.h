@@ -16,6 +16,13 @@ struct MessageTable {
   const char* CannotReadInput;
   const char* VerifyFailed;
   const char* DataLeftOut;
+  // The refusals of a native FLAC file, before it is touched.
+  const char* FlacNoMarker;
+  const char* FlacBadStreamInfo;
+  const char* FlacBlockPastEnd;
+  const char* FlacSeveralComments;
+  const char* FlacBadCommentList;
+  const char* FlacCommentTooLarge;
 };
 
 extern const MessageTable EnglishMessages;

@@ -16,6 +16,7 @@ TEST(EngineMessageTable, FrenchTextsAreWindows1252AndCompletionLinesAre56Wide) {
                "e.");
   // No UTF-8 slipped in: the accented letters are single bytes.
   EXPECT_EQ(std::strchr(FrenchMessages.SeparatorNotFound, '\xC3'), nullptr);
+  EXPECT_EQ(std::strchr(FrenchMessages.FlacBlockPastEnd, '\xC3'), nullptr);
   CurrentMessageTable = nullptr;
   EXPECT_EQ(&CurrentMessages(), &EnglishMessages);
 }

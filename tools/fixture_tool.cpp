@@ -1,21 +1,24 @@
-// mirale-fixtures: writes generated Ogg Vorbis and Ogg Opus files of the named
-// shapes into a folder (benchmark inputs, fuzz seeds, demo material).
+// mirale-fixtures: writes generated Ogg Vorbis, Ogg Opus or native FLAC files of
+// the named shapes into a folder (benchmark inputs, fuzz seeds, demo material).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "tools/flac_fixtures.h"
 #include "tools/ogg_fixtures.h"
 
 namespace {
 
 void PrintHelp() {
   printf(
-      "usage: mirale-fixtures DIR [--shape NAME] [--count N] [--names PATTERN] [--size MB]\n"
+      "usage: mirale-fixtures DIR [--flac] [--shape NAME] [--count N] [--names PATTERN]\n"
+      "                       [--size MB]\n"
       "\n"
       "Writes generated Ogg files into the existing folder DIR (\".opus\" for the opus\n"
-      "shapes, \".ogg\" for the others).\n"
+      "shapes, \".ogg\" for the others), or with --flac native FLAC files (\".flac\").\n"
+      "  --flac           takes the FLAC shapes (flac-basic by default)\n"
       "  --shape NAME     one of the shapes below, or \"all\" for every shape\n"
       "                   once (default: basic)\n"
       "  --count N        files per shape (default 1); copies of basic and long differ\n"
@@ -27,10 +30,13 @@ void PrintHelp() {
       "\n"
       "shapes: long (a long stream, built fast from repeated packets)");
   for (const std::string& name : fixtures::ShapeNames()) printf(", %s", name.c_str());
+  printf("\nflac shapes:");
+  for (const std::string& name : fixtures::FlacShapeNames()) printf(" %s", name.c_str());
   printf("\n");
 }
 
-std::string FileName(const std::string& pattern, const std::string& shape, int number) {
+std::string FileName(const std::string& pattern, const std::string& shape, int number,
+                     const char* extension) {
   std::string name;
   for (size_t i = 0; i < pattern.size(); ++i) {
     if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
@@ -45,10 +51,11 @@ std::string FileName(const std::string& pattern, const std::string& shape, int n
       name += pattern[i];
     }
   }
-  return name + fixtures::ShapeExtension(shape);
+  return name + extension;
 }
 
 fixtures::Bytes MakeCopy(const std::string& shape, int number) {
+  if (fixtures::IsFlacShape(shape)) return fixtures::MakeFlacShape(shape);
   if (number == 1 || shape != "basic") return fixtures::MakeShape(shape);
   fixtures::EncodeOptions options;
   options.toneHz = 220 + 20 * number;
@@ -59,16 +66,19 @@ fixtures::Bytes MakeCopy(const std::string& shape, int number) {
 
 int main(int argc, char** argv) {
   std::string folder;
-  std::string shape = "basic";
+  std::string shape;
   std::string pattern;
   int count = 1;
   double sizeMb = 200;
+  bool flac = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       PrintHelp();
       return 0;
+    } else if (arg == "--flac") {
+      flac = true;
     } else if (arg == "--shape" && hasValue) {
       shape = argv[++i];
     } else if (arg == "--count" && hasValue) {
@@ -84,8 +94,10 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (folder.empty() || count < 1 || !(sizeMb > 0) ||
-      (shape != "all" && shape != "long" && !fixtures::IsShape(shape))) {
+  if (shape.empty()) shape = flac ? "flac-basic" : "basic";
+  const bool known =
+      flac ? fixtures::IsFlacShape(shape) : shape == "long" || fixtures::IsShape(shape);
+  if (folder.empty() || count < 1 || !(sizeMb > 0) || (shape != "all" && !known)) {
     PrintHelp();
     return 2;
   }
@@ -93,13 +105,14 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> shapes;
   if (shape == "all") {
-    shapes = fixtures::ShapeNames();
+    shapes = flac ? fixtures::FlacShapeNames() : fixtures::ShapeNames();
   } else {
     shapes.push_back(shape);
   }
   for (const std::string& name : shapes) {
     for (int n = 1; n <= count; ++n) {
-      std::string path = folder + "/" + FileName(pattern, name, n);
+      const char* extension = flac ? ".flac" : fixtures::ShapeExtension(name);
+      std::string path = folder + "/" + FileName(pattern, name, n, extension);
       bool ok;
       if (name == "long") {
         fixtures::EncodeOptions options;
