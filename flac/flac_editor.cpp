@@ -27,14 +27,14 @@ void FlacEditor::SetTag(const char* key, const WideString& value) {
   if (!IsOpen() || key == nullptr) return;
   String utf8;
   WideToUtf8(value, utf8);
-  SetCommentField(comments_, key, std::string(utf8.CStr(), static_cast<size_t>(utf8.Length())));
+  SetField(comments_, key, std::string(utf8.CStr(), static_cast<size_t>(utf8.Length())));
   hasComments_ = true;
   replacement_.clear();
 }
 
 void FlacEditor::RemoveTag(const char* key) {
   if (!IsOpen() || key == nullptr) return;
-  RemoveCommentField(comments_, key);
+  RemoveField(comments_, key);
   replacement_.clear();
 }
 
@@ -47,13 +47,13 @@ const std::string& FlacEditor::OriginalCommentHeader() const {
 Status FlacEditor::ReplaceCommentHeader(const std::string& body) {
   if (body.empty()) {
     hasComments_ = false;
-    comments_ = CommentBlock();
+    comments_ = CommentList();
     replacement_.clear();
     return Status();
   }
-  CommentBlock list;
+  CommentList list;
   if (body.size() > kFlacMaxBlockSize) return Status(StatusCode::kTooLarge, kFlacCommentTooLarge);
-  if (!ParseCommentBlock(body, list)) return Status(StatusCode::kCorrupt, kFlacBadCommentList);
+  if (!ParseCommentList(body, list)) return Status(StatusCode::kCorrupt, kFlacBadCommentList);
   comments_ = std::move(list);
   hasComments_ = true;
   replacement_ = body;
@@ -62,11 +62,11 @@ Status FlacEditor::ReplaceCommentHeader(const std::string& body) {
 
 std::string FlacEditor::CommentHeader() const {
   if (!IsOpen() || !hasComments_) return std::string();
-  return replacement_.empty() ? BuildCommentBlock(comments_) : replacement_;
+  return replacement_.empty() ? CommentListBytes(comments_) : replacement_;
 }
 
 Status FlacEditor::CheckCommentSize() const {
-  const uint64_t size = replacement_.empty() ? CommentBlockSize(comments_) : replacement_.size();
+  const uint64_t size = replacement_.empty() ? CommentListSize(comments_) : replacement_.size();
   return size <= kFlacMaxBlockSize ? Status() : Status(StatusCode::kTooLarge, kFlacCommentTooLarge);
 }
 

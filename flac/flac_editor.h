@@ -12,11 +12,11 @@
 #include "base/padding_policy.h"
 #include "base/status.h"
 #include "base/stream_callbacks.h"
-#include "flac/comment_block.h"
 #include "flac/flac_metadata.h"
 #include "flac/flac_picture.h"
 #include "flac/flac_verifier.h"
 #include "flac/frame_digest.h"
+#include "vorbis_comments/comment_list.h"
 
 class WideString;
 
@@ -54,7 +54,7 @@ class FlacEditor {
 
   // The list being edited, and its vendor text (the file's; empty for a block
   // the file did not have). Owned by the editor.
-  const CommentBlock& CommentList() const { return comments_; }
+  const CommentList& EditedList() const { return comments_; }
   const std::vector<std::string>& Comments() const { return comments_.entries; }
   const std::string& Vendor() const { return comments_.vendor; }
 
@@ -95,7 +95,7 @@ class FlacEditor {
   Status CopyFrames(void* output, WriteFunc write);
 
   std::shared_ptr<const FlacMetadata> metadata_;
-  CommentBlock comments_;
+  CommentList comments_;
   bool hasComments_ = true;  // whether the writes put a comment block
   std::string replacement_;  // a body to write as it is, when not empty
   void* input_ = nullptr;

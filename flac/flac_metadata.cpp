@@ -91,7 +91,7 @@ class MetadataReader {
     if (block.type == kFlacVorbisComment) {
       if (metadata_.commentIndex >= 0)
         return Status(StatusCode::kUnsupported, kFlacSeveralComments);
-      if (!ParseCommentBlock(block.body, metadata_.comments)) return Corrupt(kFlacBadCommentList);
+      if (!ParseCommentList(block.body, metadata_.comments)) return Corrupt(kFlacBadCommentList);
       metadata_.commentIndex = static_cast<int>(metadata_.blocks.size());
     }
     metadata_.blocks.push_back(std::move(block));

@@ -9,7 +9,7 @@
 
 #include "base/status.h"
 #include "base/stream_callbacks.h"
-#include "flac/comment_block.h"
+#include "vorbis_comments/comment_list.h"
 
 enum FlacBlockType : uint8_t {
   kFlacStreamInfo = 0,
@@ -39,7 +39,7 @@ struct FlacMetadata {
   std::string id3v2;  // the leading ID3v2 tag byte for byte, footer included; empty when none
   std::vector<FlacBlock> blocks;  // in file order, STREAMINFO first
   int commentIndex = -1;          // of the VORBIS_COMMENT block, -1 when there is none
-  CommentBlock comments;          // its list as read (empty when there is none)
+  CommentList comments;           // its list as read (empty when there is none)
   uint64_t framesOffset = 0;      // the first byte after the metadata
   uint64_t fileSize = 0;
 };

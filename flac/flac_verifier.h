@@ -9,14 +9,14 @@
 
 #include "base/status.h"
 #include "base/stream_callbacks.h"
-#include "flac/comment_block.h"
 #include "flac/flac_metadata.h"
 #include "flac/frame_digest.h"
+#include "vorbis_comments/comment_list.h"
 
 struct FlacExpectation {
   std::shared_ptr<const FlacMetadata> input;  // the file as it was read
   bool hasComments = true;                    // whether a VORBIS_COMMENT block must be there
-  CommentBlock comments;                      // the list it must hold
+  CommentList comments;                       // the list it must hold
   FrameDigest frames;  // after a full rewrite: the input's bytes after its metadata
 };
 

@@ -1,10 +1,9 @@
-// The read and write functions the editor and the page reader take in place of
-// FILE*: same contracts as fread and fwrite, with an opaque handle.
+// The read and write functions on a C stream that the editors and the page
+// reader take by default (ReadFunc and WriteFunc are in base/stream_callbacks.h).
 #pragma once
 #include <cstddef>
 
-typedef size_t (*ReadFunc)(void* buffer, size_t size, size_t count, void* handle);
-typedef size_t (*WriteFunc)(const void* data, size_t size, size_t count, void* handle);
+#include "base/stream_callbacks.h"
 
 // fread and fwrite on the FILE* given as handle.
 size_t ReadFromFile(void* buffer, size_t size, size_t count, void* handle);
