@@ -95,6 +95,7 @@ void TagEditor::Clear() {
   originalComment_.clear();
   replacementComment_.clear();
   replaceComment_ = false;
+  padding_ = 0;
   dataLeftOut_ = false;
 }
 

@@ -85,6 +85,11 @@ class TagEditor {
   const std::string& OriginalCommentHeader() const { return originalComment_; }
   // Makes Write write this comment header packet as it is, whatever the list holds.
   void ReplaceCommentHeader(const std::string& packet);
+  // Makes Write leave this many zero bytes of padding after the new comment
+  // header's own bytes (replacing any it had), so that a later edit fits in
+  // place; a comment header with Opus binary data takes none. Default 0: the
+  // comment header as it is. Set after Open.
+  void SetPadding(size_t bytes) { padding_ = bytes; }
   // The comment header packet that Write writes; empty when the editor is not opened.
   std::string CommentHeader() const;
   // After Write: what the new stream must hold, summed up from the input side.
@@ -143,6 +148,7 @@ class TagEditor {
   std::string originalComment_;
   std::string replacementComment_;
   bool replaceComment_ = false;
+  size_t padding_ = 0;
   StreamSummary summary_;
   bool dataLeftOut_ = false;
 };
