@@ -19,8 +19,9 @@ struct InPlaceEdit {
   bool fits = false;
   // The bytes from the first to the last page holding the comment header: where
   // they start in the file, what they are now, and what to write there instead
-  // (as long: the pages with the new comment header and fresh checksums). The
-  // old bytes are what a failed edit puts back.
+  // (as long: the pages with the new comment header and fresh checksums; the
+  // same bytes when the comment header does not change). The old bytes are
+  // what a failed edit puts back.
   uint64_t offset = 0;
   std::string oldBytes;
   std::string newBytes;
