@@ -186,6 +186,8 @@ class Retag {
     if (!OpenFile(path_, "wb", output).ok()) return Fail(messages_.CannotOpenOutput);
     output.UseBuffer(kStreamBufferSize);
     KeepFileOwnership(oldFile_.Get(), output.Get());
+    editor_.SetPadding(static_cast<size_t>(
+        request_.padding.BytesFor(input_.size > 0 ? static_cast<uint64_t>(input_.size) : 0)));
     const Status written = editor_.Write(output.Get());
     const bool closed = output.Close().ok();
     // A write that failed stops reading early: only then is a short read no fault.

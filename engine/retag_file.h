@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/padding_policy.h"
 #include "engine/tag_choices.h"
 #include "text/shared_string.h"
 #include "vorbis/tag_editor.h"
@@ -20,6 +21,9 @@ struct RetagRequest {
   // When set, this whole comment header packet is written as it is, instead of
   // the comment list edited by the choices (taking a retag back).
   const std::string* commentHeader = nullptr;
+  // The padding a rewrite leaves after the new comment header, so that the next
+  // edit fits in place; none by default (the dialog keeps its bytes as they are).
+  PaddingPolicy padding{/*noPadding=*/true};
   // Leaves the flush of the new file to the disk and the removal of the ".old"
   // copy to CommitRetags, so that a batch of files is flushed at once.
   bool deferCommit = false;

@@ -1,7 +1,9 @@
-// libFuzzer target: arbitrary bytes through TagEditor's open, tag set and write.
-// A write that succeeds must make a stream that the independent check of new
-// files accepts: a retag of a valid-enough input is never refused for a fault
-// of the writer (or of the check). Each input is tried as
+// libFuzzer target: arbitrary bytes through TagEditor's open, tag set, edit in
+// place and write. An edit in place that fits, applied to a copy of the input,
+// must pass the check made after it is written; a write that succeeds must make
+// a stream that the independent check of new files accepts: a retag of a
+// valid-enough input is never refused for a fault of the editor (or of the
+// checks). Each input is tried as
 // it is and, when it holds pages whose checksums no longer match (mutations
 // nearly always break them), once more with every page's checksum made right, so
 // that mutated headers and granule positions get past libogg's sync layer.
@@ -19,6 +21,22 @@
 
 namespace {
 
+// Writes the edit into a copy of the input and checks the copy.
+void EditInPlace(const uint8_t* data, size_t size, const InPlaceEdit& edit) {
+  if (!edit.fits) return;
+  if (edit.offset > size || edit.oldBytes.size() > size - edit.offset ||
+      edit.newBytes.size() != edit.oldBytes.size() ||
+      memcmp(data + edit.offset, edit.oldBytes.data(), edit.oldBytes.size()) != 0) {
+    __builtin_trap();
+  }
+  std::vector<uint8_t> edited(data, data + size);
+  memcpy(edited.data() + edit.offset, edit.newBytes.data(), edit.newBytes.size());
+  memory_io::Source source;
+  source.data = edited.data();
+  source.size = edited.size();
+  if (!VerifyInPlace(&source, memory_io::Read, edit).ok()) __builtin_trap();
+}
+
 void Retag(const uint8_t* data, size_t size) {
   memory_io::Source source;
   source.data = data;
@@ -31,6 +49,7 @@ void Retag(const uint8_t* data, size_t size) {
     editor.SetTag("ARTIST", WideString(u"Fuzz \u00e9\U0001F600"));
     editor.SetTag("TITLE", WideString(u""));
     editor.RemoveTag("comment");
+    EditInPlace(data, size, editor.PlanInPlace());
     if (editor.Write(&sink).ok()) {
       memory_io::Source written;
       written.data = sink.bytes.data();

@@ -78,6 +78,12 @@ bool OggPageReader::Next(OggPageView& page, OggPageView* keep) {
   return found;
 }
 
+size_t OggPageReader::Peek(size_t count, const unsigned char*& at) {
+  Fill(count);
+  at = buffer_.data() + start_;
+  return end_ - start_ < count ? end_ - start_ : count;
+}
+
 bool OggPageReader::Find(OggPageView& page) {
   for (;;) {
     if (!Fill(kMinHeader)) break;

@@ -53,6 +53,10 @@ class OggPageReader {
   // When keep is given, it must be the page the previous call returned: it stays
   // valid through this call (its pointers follow the bytes if they move).
   bool Next(OggPageView& page, OggPageView* keep = nullptr);
+  // The next bytes not yet taken by Next, read when needed: count of them, or
+  // fewer at the end of the input. at points into the reader's buffer, valid
+  // until the next call; a page Next returned before is no longer valid.
+  size_t Peek(size_t count, const unsigned char*& at);
   // Bytes passed over so far: junk between pages, and an unfinished page at the end.
   uint64_t SkippedBytes() const { return skipped_; }
   // Bytes taken from the read function so far.

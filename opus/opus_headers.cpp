@@ -29,6 +29,7 @@ bool ParseOpusTags(const unsigned char* packet, size_t size, OpusTags& tags) {
   ByteReader in(packet, size);
   tags.binaryData.clear();
   if (!in.Expect(kOpusTags, kMagicSize) || !ReadCommentList(in, tags.list)) return false;
+  tags.listEnd = in.Position();
   if (in.Remaining() > 0 && (*in.Here() & 1) != 0) in.Bytes(in.Remaining(), tags.binaryData);
   return true;
 }

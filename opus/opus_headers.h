@@ -21,6 +21,7 @@ OpusHeadCheck CheckOpusHead(const unsigned char* packet, size_t size);
 // What an OpusTags packet holds.
 struct OpusTags {
   CommentList list;
+  size_t listEnd = 0;      // offset in the packet of the first byte after the list
   std::string binaryData;  // empty unless its first byte has the lowest bit set
 };
 // False when the packet is not a well-formed OpusTags.

@@ -75,6 +75,24 @@ TEST_F(RetagFileTest, NothingTickedRewritesTheFileWithItsOwnComments) {
   ExpectSameStream(original, path);
 }
 
+TEST_F(RetagFileTest, RewriteLeavesThePaddingOfItsPolicyAndNoneByDefault) {
+  const Bytes original = fixtures::Basic();
+  for (const bool padded : {false, true}) {
+    SCOPED_TRACE(padded);
+    const std::string path = folder_.Put(padded ? "padded.ogg" : "plain.ogg", original);
+    RetagRequest request;
+    request.path = String(path.c_str());
+    request.choices = &choices_;
+    if (padded) request.padding = PaddingPolicy();
+    EXPECT_EQ(RetagFile(request).kind, OutcomeKind::kOk);
+    const Bytes packet = inspect::Inspect(fixtures::ReadFile(path)).streams[0].packets[1];
+    // The framing byte, then the padding.
+    EXPECT_EQ(inspect::ParseComments(packet).binaryData.size(),
+              1 + (padded ? PaddingPolicy::kMinimum : 0));
+    ExpectSameStream(original, path);
+  }
+}
+
 TEST_F(RetagFileTest, EveryStepWritesItsKeyInTheFixedOrder) {
   const Bytes original = fixtures::Basic();
   const std::string path = folder_.Put("07 - Name Artist - Name Title.ogg", original);

@@ -121,6 +121,7 @@ TEST(TagEditorWrite, RewritesEveryShapeFaithfully) {
     rewrite::Result result = rewrite::Run(input, c.edit);
     ASSERT_TRUE(result.opened);
     EXPECT_TRUE(result.written);
+    EXPECT_TRUE(result.verified);
     EXPECT_EQ(result.error, c.error);
     Bytes reference = c.pcmReference ? c.pcmReference() : input;
     rewrite::ExpectFaithfulRewrite(input, result.output, c.comparePcm, &reference);

@@ -208,6 +208,7 @@ EncodedStream Encode(const EncodeOptions& options) {
   // The comment header depends only on the entries: built for each call.
   EncodedStream stream = found->second;
   stream.comment = CommentPacket(options.comments);
+  stream.comment.data.resize(stream.comment.data.size() + options.commentPadding, 0);
   return stream;
 }
 
@@ -457,6 +458,14 @@ Bytes Id3v1Trailer() {
   return file;
 }
 
+Bytes PaddedComment(size_t padding, HeaderLayout layout) {
+  EncodeOptions options;
+  options.commentPadding = padding;
+  PageOptions paging;
+  paging.layout = layout;
+  return PageStream(Encode(options), paging);
+}
+
 namespace {
 
 // Shapes that only exist to make the opening fail in one particular way.
@@ -553,7 +562,10 @@ const Shape kShapes[] = {
     {"speex", SpeexStream},
     {"flac", FlacStream},
     {"theora", TheoraStream},
+    {"padded-comment", [] { return PaddedComment(300); }},
+    {"padded-spread-headers", [] { return PaddedComment(300, HeaderLayout::kSpread); }},
     {"opus", [] { return OpusFile(); }, true},
+    {"opus-padded", [] { return OpusPadded(300); }, true},
     {"opus-binary-tags", OpusBinaryTags, true},
     {"opus-large-tags", OpusLargeTags, true},
     {"opus-no-eos", OpusNoEndOfStream, true},

@@ -30,6 +30,7 @@ struct EncodeOptions {
   float quality = 0.5f;  // vorbis_encode_init_vbr quality (two block sizes from 0.5 on)
   int toneHz = 440;      // pitch of the generated signal (changes the audio bytes)
   std::vector<std::string> comments{"ARTIST=Fixture Artist", "TITLE=Fixture Title"};
+  size_t commentPadding = 0;  // zero bytes after the comment header's framing bit
 };
 
 // Encodes a tone with light deterministic noise; the same options always give the
@@ -81,6 +82,7 @@ Bytes Truncated();                // cut in the middle of an audio page
 Bytes HeadersOnly();              // the three headers and no audio
 Bytes BadChecksum();              // one audio page whose CRC does not match its bytes
 Bytes Id3v1Trailer();             // a 128-byte ID3v1 block ("TAG...") after the last page
+Bytes PaddedComment(size_t padding, HeaderLayout layout = HeaderLayout::kOnePage);
 // First streams of other codecs, each a recognisable identification packet on a
 // beginning-of-stream page, then a comment packet and one data page.
 Bytes SpeexStream();   // "Speex   "
@@ -102,9 +104,10 @@ struct OpusOptions {
   bool endOfStream = true;
 };
 Bytes OpusFile(const OpusOptions& options = OpusOptions());
-Bytes OpusBinaryTags();     // binary data (first byte 0x01) after the comment list
-Bytes OpusLargeTags();      // an OpusTags packet spanning several pages
-Bytes OpusNoEndOfStream();  // last page lacks the end-of-stream flag
+Bytes OpusBinaryTags();            // binary data (first byte 0x01) after the comment list
+Bytes OpusPadded(size_t padding);  // that many zero bytes after the comment list
+Bytes OpusLargeTags();             // an OpusTags packet spanning several pages
+Bytes OpusNoEndOfStream();         // last page lacks the end-of-stream flag
 
 // A long stream of about targetBytes built quickly by repeating the encoded audio
 // packets with consistent granule positions. Writes through the callback in pieces

@@ -151,6 +151,12 @@ Bytes OpusBinaryTags() {
   return OpusFile(options);
 }
 
+Bytes OpusPadded(size_t padding) {
+  OpusOptions options;
+  options.binaryTail.assign(padding, 0);
+  return OpusFile(options);
+}
+
 Bytes OpusLargeTags() {
   OpusOptions options;
   options.comments.push_back("METADATA_BLOCK_PICTURE=" + LargeValue(150000));

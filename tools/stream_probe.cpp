@@ -65,6 +65,9 @@ struct DecoderDeleter {
 Decoded DecodeOpus(const Inspection& file) {
   Decoded result;
   result.ok = true;
+  if (file.streams[0].packets.size() > 1) {
+    result.comments = ParseComments(file.streams[0].packets[1]).entries;
+  }
   for (const Stream& stream : file.streams) {
     if (stream.packets.empty() || !IsOpusHead(stream.packets[0])) continue;
     const Bytes& head = stream.packets[0];
@@ -215,7 +218,8 @@ Comments ParseComments(const Bytes& packet) {
   }
   // Vorbis ends with the framing bit; Opus may go on with binary data.
   result.binaryData.assign(packet.begin() + static_cast<long>(at), packet.end());
-  result.valid = opus || (at + 1 == packet.size() && (packet[at] & 1) == 1);
+  // Readers stop at the framing bit: zero bytes of padding may follow it.
+  result.valid = opus || (at < packet.size() && (packet[at] & 1) == 1);
   return result;
 }
 
@@ -236,6 +240,12 @@ Decoded Decode(const Bytes& file) {
   if (ov_open_callbacks(&memory, &vf, nullptr, 0, callbacks) != 0) return result;
   vorbis_info* info = ov_info(&vf, -1);
   result.channels = info ? info->channels : 0;
+  if (const vorbis_comment* comments = ov_comment(&vf, 0)) {
+    for (int i = 0; i < comments->comments; ++i) {
+      result.comments.emplace_back(comments->user_comments[i],
+                                   static_cast<size_t>(comments->comment_lengths[i]));
+    }
+  }
   char buffer[8192];
   int section = 0;
   result.ok = true;

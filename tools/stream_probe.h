@@ -48,7 +48,7 @@ struct Comments {
   bool valid = false;
   std::string vendor;
   std::vector<std::string> entries;
-  Bytes binaryData;  // what follows the list: the framing byte, or Opus binary data
+  Bytes binaryData;  // what follows the list: the framing byte and any padding, or Opus's data
 };
 // Parses a Vorbis comment header packet or an OpusTags packet.
 Comments ParseComments(const Bytes& packet);
@@ -57,6 +57,9 @@ std::vector<std::string> CommentEntriesOf(const std::string& path);
 
 struct Decoded {
   bool ok = false;
+  // The first stream's comments as the decoder reads them (libvorbisfile for
+  // Vorbis; for Opus, which has no such library here, ParseComments).
+  std::vector<std::string> comments;
   int channels = 0;
   int64_t samples = 0;  // per channel
   std::vector<int16_t> pcm;

@@ -42,6 +42,37 @@ bool ReadCommentHeader(const unsigned char* packet, size_t size, CommentList& li
   return true;
 }
 
+bool MeasureCommentPacket(const std::string& packet, bool opus, CommentPacketExtent& extent) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(packet.data());
+  if (opus) {
+    OpusTags tags;
+    if (!ParseOpusTags(bytes, packet.size(), tags)) return false;
+    extent.takesPadding = tags.binaryData.empty();
+    extent.contentSize = extent.takesPadding ? tags.listEnd : packet.size();
+    return true;
+  }
+  ByteReader in(bytes, packet.size());
+  CommentList list;
+  uint8_t framing = 0;
+  // Readers stop at the framing bit, the lowest bit of the byte after the list.
+  if (!in.Expect(kVorbisCommentMagic, kVorbisCommentMagicSize) || !ReadCommentList(in, list) ||
+      !in.U8(framing) || (framing & 1) == 0) {
+    return false;
+  }
+  extent.contentSize = in.Position();
+  extent.takesPadding = true;
+  return true;
+}
+
+bool FitCommentPacket(const std::string& packet, bool opus, size_t size, std::string& fitted) {
+  CommentPacketExtent extent;
+  if (!MeasureCommentPacket(packet, opus, extent) || extent.contentSize > size) return false;
+  if (!extent.takesPadding && extent.contentSize != size) return false;
+  fitted.assign(packet, 0, extent.contentSize);
+  fitted.resize(size, '\0');
+  return true;
+}
+
 std::vector<std::string_view> EntriesOf(const vorbis_comment& comments) {
   std::vector<std::string_view> entries;
   entries.reserve(static_cast<size_t>(comments.comments > 0 ? comments.comments : 0));

@@ -95,6 +95,9 @@ void TagEditor::Clear() {
   originalComment_.clear();
   replacementComment_.clear();
   replaceComment_ = false;
+  padding_ = 0;
+  headerPages_.clear();
+  bytesRead_ = 0;
   dataLeftOut_ = false;
 }
 
@@ -109,7 +112,22 @@ long TagEditor::ReadChunk() {
   size_t count = buffer ? read_(buffer, 1, kChunkSize, input_) : 0;
   if (count > static_cast<size_t>(kChunkSize)) count = kChunkSize;
   ogg_sync_wrote(sync_.get(), static_cast<long>(count));
+  bytesRead_ += count;
   return static_cast<long>(count);
+}
+
+// The sync state has just handed out page: the bytes it has not handed out yet
+// follow it, and the bytes read so far end with them.
+void TagEditor::KeepHeaderPage(const ogg_page& page) {
+  const size_t size = static_cast<size_t>(page.header_len + page.body_len);
+  const uint64_t pending = static_cast<uint64_t>(sync_->fill - sync_->returned);
+  PlacedPage kept;
+  kept.offset = bytesRead_ - pending - size;
+  kept.bytes.reserve(size);
+  kept.bytes.append(reinterpret_cast<const char*>(page.header),
+                    static_cast<size_t>(page.header_len));
+  kept.bytes.append(reinterpret_cast<const char*>(page.body), static_cast<size_t>(page.body_len));
+  headerPages_.push_back(std::move(kept));
 }
 
 Status TagEditor::OpenFile(FILE* input) { return Open(input, ReadFromFile, WriteToFile); }
@@ -133,6 +151,7 @@ Status TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
   }
 
   serial_ = ogg_page_serialno(&page);
+  KeepHeaderPage(page);
   stream_.reset(new ogg_stream_state);
   ogg_stream_init(stream_.get(), serial_);
   info_.reset(new vorbis_info);
@@ -225,6 +244,7 @@ Status TagEditor::ReadSecondaryHeaders() {
     // drop that stream's headers from the output.
     if (ogg_page_serialno(&page) != serial_)
       return Fail(StatusCode::kUnsupported, kErrorMultiplexed);
+    KeepHeaderPage(page);
     ogg_stream_pagein(stream_.get(), &page);
     lastHeaderSequence_ = static_cast<uint32_t>(ogg_page_pageno(&page));
     headerPageEnded_ = ogg_page_eos(&page) != 0;

@@ -43,11 +43,22 @@ void TagEditor::ReplaceCommentHeader(const std::string& packet) {
 }
 
 std::string TagEditor::CommentHeader() const {
-  if (replaceComment_) return replacementComment_;
-  if (!comments_) return std::string();
-  const char* vendor = vendor_ ? vendor_.get() : "";
-  return opus_ ? BuildOpusTagsPacket(vendor, EntriesOf(*comments_), opusBinary_)
-               : BuildVorbisCommentPacket(vendor, EntriesOf(*comments_));
+  std::string packet;
+  if (replaceComment_) {
+    packet = replacementComment_;
+  } else if (comments_) {
+    const char* vendor = vendor_ ? vendor_.get() : "";
+    packet = opus_ ? BuildOpusTagsPacket(vendor, EntriesOf(*comments_), opusBinary_)
+                   : BuildVorbisCommentPacket(vendor, EntriesOf(*comments_));
+  }
+  // A replacement that does not parse is written as it is, without padding.
+  CommentPacketExtent extent;
+  std::string padded;
+  if (padding_ == 0 || !MeasureCommentPacket(packet, opus_, extent) || !extent.takesPadding ||
+      !FitCommentPacket(packet, opus_, extent.contentSize + padding_, padded)) {
+    return packet;
+  }
+  return padded;
 }
 
 bool TagEditor::InFirstStream(const OggPageView& page) const {

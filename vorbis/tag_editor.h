@@ -11,10 +11,13 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/status.h"
 #include "ogg/io_functions.h"
+#include "ogg/packet_pages.h"
 #include "ogg/stream_summary.h"
+#include "vorbis/in_place_edit.h"
 
 class WideString;
 class OggPageReader;
@@ -85,8 +88,22 @@ class TagEditor {
   const std::string& OriginalCommentHeader() const { return originalComment_; }
   // Makes Write write this comment header packet as it is, whatever the list holds.
   void ReplaceCommentHeader(const std::string& packet);
+  // Makes Write leave this many zero bytes of padding after the new comment
+  // header's own bytes (replacing any it had), so that a later edit fits in
+  // place; a comment header with Opus binary data takes none. Default 0: the
+  // comment header as it is. Set after Open.
+  void SetPadding(size_t bytes) { padding_ = bytes; }
   // The comment header packet that Write writes; empty when the editor is not opened.
   std::string CommentHeader() const;
+
+  // The edit in place that gives the file the comment header Write would write
+  // (the list, or the replacement), its padding resized to the old comment
+  // header's length; fits is false when that cannot be done: the new header is
+  // longer than the old one (or Opus binary data would have to move), or the
+  // header pages are not plain pages back to back from the file's first byte.
+  // Valid after a successful Open and before Write; may read ahead in the input
+  // (the bytes that follow the header pages), which Write still writes.
+  InPlaceEdit PlanInPlace();
   // After Write: what the new stream must hold, summed up from the input side.
   const StreamSummary& Summary() const { return summary_; }
   // After Write: whether the input held data that could not be read: junk between
@@ -105,6 +122,11 @@ class TagEditor {
   bool ReadOpusTags(const ogg_packet& packet);
   // Hands the input bytes not yet paged to the page reader that Write uses.
   void StartPageReader();
+  // Keeps a copy of a page of the headers with its offset in the input.
+  void KeepHeaderPage(const ogg_page& page);
+  // The edit in place's phases: where the comment header lies, what follows it.
+  bool PlaceComment(InPlaceEdit& edit, PacketPlace& place) const;
+  bool FindFollower(InPlaceEdit& edit, size_t lastPage);
 
   // The phases of Write.
   bool WriteStream(void* output);
@@ -143,6 +165,10 @@ class TagEditor {
   std::string originalComment_;
   std::string replacementComment_;
   bool replaceComment_ = false;
+  size_t padding_ = 0;
+  // Every page read by Open, in order, with its offset in the input.
+  std::vector<PlacedPage> headerPages_;
+  uint64_t bytesRead_ = 0;  // input bytes read by Open
   StreamSummary summary_;
   bool dataLeftOut_ = false;
 };

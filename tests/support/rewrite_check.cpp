@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ogg/rewrite_verifier.h"
 #include "tests/support/memory_io.h"
 #include "tools/stream_probe.h"
 
@@ -67,8 +68,15 @@ Result Run(const Bytes& input, const std::function<void(TagEditor&)>& edit) {
   TagEditor editor;
   result.opened = editor.Open(&source, memory_io::Read, memory_io::Write).ok();
   if (result.opened) {
+    result.opus = editor.IsOpus();
     if (edit) edit(editor);
     result.written = editor.Write(&sink).ok();
+  }
+  if (result.written) {
+    memory_io::Source written;
+    written.data = sink.bytes.data();
+    written.size = sink.bytes.size();
+    result.verified = VerifyRewrite(&written, memory_io::Read, editor.Summary()).ok();
   }
   result.error = editor.LastError() ? editor.LastError() : "";
   result.output = sink.bytes;

@@ -18,9 +18,11 @@ struct Result {
   bool written = false;
   std::string error;  // LastError after the write (or the open), "" for null
   Bytes output;
+  bool verified = false;  // the output passed the editor's own check of new files
+  bool opus = false;
 };
 
-// Opens, applies edit (if any) and writes.
+// Opens, applies edit (if any), writes and checks the output as the engine does.
 Result Run(const Bytes& input, const std::function<void(TagEditor&)>& edit = nullptr);
 
 // The first stream of a file and where it ends.
