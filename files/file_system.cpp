@@ -29,3 +29,14 @@ Status FlushToSystem(FILE* file) {
   if (std::fflush(file) == 0) return Status::Ok();
   return ErrnoStatus("cannot write the file", errno);
 }
+
+Status GetFileState(const String& path, FileState& state) {
+  const Status identified = GetFileIdentity(path, state.identity);
+  return identified.ok() ? GetFileStamp(path, state.stamp) : identified;
+}
+
+FileKind KindOfFile(const String& path) {
+  FileKind kind;
+  GetFileKind(path, kind);
+  return kind;
+}
