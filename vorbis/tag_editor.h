@@ -85,6 +85,10 @@ class TagEditor {
   const std::string& OriginalCommentHeader() const { return originalComment_; }
   // Makes Write write this comment header packet as it is, whatever the list holds.
   void ReplaceCommentHeader(const std::string& packet);
+  // Whether packet reads as the comment header of the stream opened, as a
+  // decoder reads it (libvorbis after this stream's identification header, or
+  // OpusTags): the test a packet must pass before it replaces the header.
+  bool AcceptsCommentHeader(const std::string& packet) const;
   // The comment header packet that Write writes; empty when the editor is not opened.
   std::string CommentHeader() const;
   // After Write: what the new stream must hold, summed up from the input side.
