@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/journal.h"
+#include "cli/journal_scan.h"
+#include "cli/run_journal.h"
+#include "journal/journal_folder.h"
 #include "tests/support/cli_harness.h"
 #include "tests/support/rewrite_check.h"
 #include "tools/ogg_fixtures.h"
@@ -108,23 +110,28 @@ TEST_F(CliTest, NoFileIsTouchedWhenTheJournalCannotBeWritten) {
 }
 
 TEST_F(CliTest, OnlyTheLastRunsAreKept) {
-  const std::string folder = JournalFolder();
+  const String folder(JournalFolder().c_str());
+  const std::string header("\x03vorbis\0\r\n", 10);
   for (int run = 0; run < 23; ++run) {
-    JournalWriter journal;
-    ASSERT_TRUE(journal.Create(String(folder.c_str()), run).ok());
-    JournalEntry entry;
-    entry.path = String(std::to_string(run).c_str());
-    entry.commentHeader = std::string("\x03vorbis\0\r\n", 10);
-    ASSERT_TRUE(journal.Add(entry).ok());
-    ASSERT_TRUE(journal.Finish().ok());
+    RunJournal journal;
+    ASSERT_TRUE(journal.Start(folder, run).ok());
+    RetagOutcome prepared;
+    prepared.filePath = String(("/" + std::to_string(run)).c_str());
+    prepared.oldCommentHeader = header;
+    journal.Record(0, prepared);
+    ASSERT_TRUE(journal.Finish(run).ok());
   }
-  EXPECT_EQ(JournalCount(folder), kKeptJournals);
-  Journal newest;
-  ASSERT_TRUE(ReadNewestJournal(String(folder.c_str()), newest).ok());
-  EXPECT_EQ(newest.runTime, 22);
-  ASSERT_EQ(newest.entries.size(), 1u);
-  EXPECT_STREQ(newest.entries[0].path.CStr(), "22");
-  EXPECT_EQ(newest.entries[0].commentHeader, std::string("\x03vorbis\0\r\n", 10));
+  EXPECT_EQ(JournalCount(JournalFolder()), kKeptJournals);
+  const std::vector<uint64_t> numbers = JournalNumbers(folder);
+  RecordLogReader reader;
+  RunScan newest;
+  ASSERT_TRUE(ScanRunJournal(JournalPath(folder, numbers.back()), reader, newest).ok());
+  EXPECT_EQ(newest.start.time, 22);
+  ASSERT_EQ(newest.files.size(), 1u);
+  EXPECT_EQ(newest.files[0].path, "/22");
+  std::string stored;
+  ASSERT_TRUE(ReadOldHeader(reader, newest.files[0], stored));
+  EXPECT_EQ(stored, header);
 }
 
 }  // namespace
