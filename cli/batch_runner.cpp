@@ -122,6 +122,7 @@ class Batch {
       end_ = BatchEnd::kJournalFailed;
       return;
     }
+    Release(guard, recordEnd);
     DropOldCopies(committing);
     size_t reported = commitCursor_;
     for (; reported < commitEnd && reported < settings_.endAfter; ++reported) {
@@ -130,6 +131,14 @@ class Batch {
 
     guard.lock();
     if (reported == settings_.endAfter && reported < files_.size()) end_ = BatchEnd::kEnded;
+    commitCursor_ = commitEnd;
+    changed_.notify_all();
+  }
+
+  // The files recorded go to the workers (the others are finished), while
+  // this thread lets the committed files' ".old" copies go.
+  void Release(std::unique_lock<std::mutex>& guard, size_t recordEnd) {
+    guard.lock();
     for (size_t i = recordCursor_; i < recordEnd; ++i) {
       if (IsPrepared(items_[i])) {
         items_[i].stage = Stage::kReleased;
@@ -138,8 +147,8 @@ class Batch {
       }
     }
     recordCursor_ = recordEnd;
-    commitCursor_ = commitEnd;
     changed_.notify_all();
+    guard.unlock();
   }
 
   bool IsPrepared(const Item& item) const {
@@ -218,24 +227,22 @@ class Batch {
     while (!stopping_ && end_ == BatchEnd::kDone) {
       while (completeCursor_ < recordCursor_ && items_[completeCursor_].stage != Stage::kReleased)
         ++completeCursor_;
-      if (completeCursor_ < recordCursor_) {
+      const bool canPrepare = nextPrepare_ < files_.size() &&
+                              nextPrepare_ < commitCursor_ + ahead_ && held_ < kAheadBytes;
+      // Files prepared ahead make the next group to record, so that the
+      // workers never wait for this thread's flushes.
+      const bool fewPrepared = nextPrepare_ - recordCursor_ < kLargeGroup;
+      if (canPrepare && fewPrepared) {
+        Prepare(guard, choices);
+      } else if (completeCursor_ < recordCursor_) {
         const size_t i = completeCursor_++;
         items_[i].stage = Stage::kCompleting;
         guard.unlock();
         CompleteRetag(Request(i, choices), items_[i].outcome);
         guard.lock();
         Finished(i);
-      } else if (nextPrepare_ < files_.size() && nextPrepare_ < commitCursor_ + ahead_ &&
-                 held_ < kAheadBytes) {
-        const size_t i = nextPrepare_++;
-        items_[i].stage = Stage::kPreparing;
-        guard.unlock();
-        if (settings_.commentHeaderOf) items_[i].header = settings_.commentHeaderOf(i);
-        RetagOutcome outcome = PrepareRetag(Request(i, choices));
-        guard.lock();
-        items_[i].outcome = std::move(outcome);
-        items_[i].stage = Stage::kPrepared;
-        held_ += items_[i].outcome.oldCommentHeader.size() + items_[i].header.size();
+      } else if (canPrepare) {
+        Prepare(guard, choices);
       } else {
         ++idle_;
         changed_.notify_all();
@@ -245,6 +252,19 @@ class Batch {
       }
       changed_.notify_all();
     }
+  }
+
+  // Prepares the next file, the lock released meanwhile.
+  void Prepare(std::unique_lock<std::mutex>& guard, const TagChoices& choices) {
+    const size_t i = nextPrepare_++;
+    items_[i].stage = Stage::kPreparing;
+    guard.unlock();
+    if (settings_.commentHeaderOf) items_[i].header = settings_.commentHeaderOf(i);
+    RetagOutcome outcome = PrepareRetag(Request(i, choices));
+    guard.lock();
+    items_[i].outcome = std::move(outcome);
+    items_[i].stage = Stage::kPrepared;
+    held_ += items_[i].outcome.oldCommentHeader.size() + items_[i].header.size();
   }
 
   // After the journal failed: files the workers finished since are put back.

@@ -30,13 +30,15 @@ Status FlushToSystem(FILE* file) {
   return ErrnoStatus("cannot write the file", errno);
 }
 
-Status GetFileState(const String& path, FileState& state) {
-  const Status identified = GetFileIdentity(path, state.identity);
-  return identified.ok() ? GetFileStamp(path, state.stamp) : identified;
-}
-
 FileKind KindOfFile(const String& path) {
   FileKind kind;
   GetFileKind(path, kind);
   return kind;
+}
+
+Status GetFileIdentity(const String& path, FileIdentity& identity) {
+  FileState state;
+  const Status queried = GetFileState(path, state);
+  if (queried.ok()) identity = state.identity;
+  return queried;
 }

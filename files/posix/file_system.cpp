@@ -195,15 +195,6 @@ bool IsReadOnlyFile(const String& path) {
   return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-Status GetFileIdentity(const String& path, FileIdentity& identity) {
-  struct stat info;
-  const Status queried = StatPath(path, info);
-  if (!queried.ok()) return queried;
-  identity.device = static_cast<uint64_t>(info.st_dev);
-  identity.index = static_cast<uint64_t>(info.st_ino);
-  return Status::Ok();
-}
-
 Status GetOpenFileIdentity(FILE* file, FileIdentity& identity) {
   struct stat info;
   if (fstat(fileno(file), &info) != 0) return Failed("cannot query the open file");
@@ -213,14 +204,23 @@ Status GetOpenFileIdentity(FILE* file, FileIdentity& identity) {
 }
 
 Status GetFileStamp(const String& path, FileStamp& stamp) {
+  FileState state;
+  const Status queried = GetFileState(path, state);
+  if (queried.ok()) stamp = state.stamp;
+  return queried;
+}
+
+Status GetFileState(const String& path, FileState& state) {
   struct stat info;
   const Status queried = StatPath(path, info);
   if (!queried.ok()) return queried;
-  stamp.size = static_cast<int64_t>(info.st_size);
-  stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  state.identity.device = static_cast<uint64_t>(info.st_dev);
+  state.identity.index = static_cast<uint64_t>(info.st_ino);
+  state.stamp.size = static_cast<int64_t>(info.st_size);
+  state.stamp.modified =
+      static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
   return Status::Ok();
 }
-
 Status GetOpenFileSize(FILE* file, int64_t& size) {
   struct stat info;
   if (fstat(fileno(file), &info) != 0) return Failed("cannot query the open file");

@@ -71,12 +71,15 @@ HANDLE HandleOf(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fi
 
 int64_t JoinHalves(DWORD high, DWORD low) { return (static_cast<int64_t>(high) << 32) | low; }
 
-// The volume and file index of an open handle: a file's identity.
-Status IdentityOfHandle(HANDLE handle, FileIdentity& identity) {
+// The identity (volume and file index), size and last-write time of an open handle.
+Status StateOfHandle(HANDLE handle, FileState& state) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle, &info)) return Win32Failed("cannot query the file");
-  identity.device = info.dwVolumeSerialNumber;
-  identity.index = static_cast<uint64_t>(JoinHalves(info.nFileIndexHigh, info.nFileIndexLow));
+  state.identity.device = info.dwVolumeSerialNumber;
+  state.identity.index = static_cast<uint64_t>(JoinHalves(info.nFileIndexHigh, info.nFileIndexLow));
+  state.stamp.size = JoinHalves(info.nFileSizeHigh, info.nFileSizeLow);
+  state.stamp.modified =
+      JoinHalves(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
   return Status::Ok();
 }
 
@@ -233,16 +236,19 @@ bool IsReadOnlyFile(const String& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-Status GetFileIdentity(const String& path, FileIdentity& identity) {
+Status GetFileState(const String& path, FileState& state) {
   ScopedHandle file(CreateFileW(WidePathOf(path).c_str(), 0,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.IsValid()) return Win32Failed("cannot open the file");
-  return IdentityOfHandle(file.Get(), identity);
+  return StateOfHandle(file.Get(), state);
 }
 
 Status GetOpenFileIdentity(FILE* file, FileIdentity& identity) {
-  return IdentityOfHandle(HandleOf(file), identity);
+  FileState state;
+  const Status queried = StateOfHandle(HandleOf(file), state);
+  if (queried.ok()) identity = state.identity;
+  return queried;
 }
 
 Status GetFileStamp(const String& path, FileStamp& stamp) {
