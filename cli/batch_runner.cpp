@@ -23,9 +23,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kGatherTime(100);
 constexpr size_t kLargeGroup = 64;
 // How far the workers prepare ahead of the files reported: in files, and in
-// bytes of comment headers held meanwhile.
+// bytes of comment headers and comments held meanwhile (large pictures).
 constexpr size_t kAheadFiles = 4 * kLargeGroup;
-constexpr size_t kAheadBytes = 32 << 20;
+constexpr size_t kAheadBytes = 8 << 20;
 
 enum class Stage { kWaiting, kPreparing, kPrepared, kReleased, kCompleting, kFinished };
 
@@ -34,7 +34,14 @@ struct Item {
   RetagOutcome outcome;
   std::string header;  // the replacement header while the file is in work
   Clock::time_point finishedAt;
+  size_t held = 0;  // bytes of the above counted in the batch's held bytes
 };
+
+size_t BytesHeld(const Item& item) {
+  size_t bytes = item.header.size() + item.outcome.oldCommentHeader.size();
+  for (const std::string& comment : item.outcome.comments) bytes += comment.size();
+  return bytes;
+}
 
 // Whether two paths of the list reach the same file: the same name twice, a
 // link and its target, two hard links. Such a list is worked one file at a time.
@@ -131,6 +138,11 @@ class Batch {
 
     guard.lock();
     if (reported == settings_.endAfter && reported < files_.size()) end_ = BatchEnd::kEnded;
+    // What a file holds goes once it is told: memory stays flat.
+    for (size_t i = commitCursor_; i < commitEnd; ++i) {
+      items_[i].outcome = RetagOutcome();
+      Count(items_[i]);
+    }
     commitCursor_ = commitEnd;
     changed_.notify_all();
   }
@@ -158,9 +170,16 @@ class Batch {
   void Finished(size_t i) {
     items_[i].stage = Stage::kFinished;
     items_[i].finishedAt = Clock::now();
-    held_ -= items_[i].outcome.oldCommentHeader.size() + items_[i].header.size();
     std::string().swap(items_[i].outcome.oldCommentHeader);
     std::string().swap(items_[i].header);
+    Count(items_[i]);
+  }
+
+  // The item's bytes counted again, after they changed (under the lock).
+  void Count(Item& item) {
+    held_ -= item.held;
+    item.held = BytesHeld(item);
+    held_ += item.held;
   }
 
   // The index after the run of files in stage from first.
@@ -264,7 +283,7 @@ class Batch {
     guard.lock();
     items_[i].outcome = std::move(outcome);
     items_[i].stage = Stage::kPrepared;
-    held_ += items_[i].outcome.oldCommentHeader.size() + items_[i].header.size();
+    Count(items_[i]);
   }
 
   // After the journal failed: files the workers finished since are put back.
@@ -289,7 +308,7 @@ class Batch {
   size_t recordCursor_ = 0;    // the first file not yet recorded
   size_t completeCursor_ = 0;  // the first recorded file not yet taken to complete
   size_t commitCursor_ = 0;    // the first file not yet reported
-  size_t held_ = 0;            // header bytes of the files prepared and not finished
+  size_t held_ = 0;            // bytes the files in work hold (see BytesHeld)
   unsigned idle_ = 0;          // workers waiting for work
   bool stopping_ = false;
   BatchEnd end_ = BatchEnd::kDone;

@@ -109,8 +109,7 @@ enum class Verdict {
 
 struct Plan {
   Verdict verdict = Verdict::kUnreached;
-  std::string reason;             // why it is not put back (UTF-8)
-  std::vector<std::string> tags;  // its old tags, for a dry run's lines
+  std::string reason;  // why it is not put back (UTF-8)
 };
 
 Plan Decided(Verdict verdict, const std::string& reason = std::string()) {
@@ -180,9 +179,7 @@ Plan Decide(const RunFile& file, const std::string& header, bool dryRun) {
   }
   Plan plan = Decided(Verdict::kBack);
   bool done = false;
-  if (!PutBackOldCopy(file, header, dryRun, plan, done)) return plan;
-  plan.tags = oldTags.comments;
-  if (done) return plan;
+  if (!PutBackOldCopy(file, header, dryRun, plan, done) || done) return plan;
   const String path(file.path.c_str());
   if (KindOfFile(path) == FileKind::kMissing)
     return Decided(Verdict::kUnreached, cli_text::kNoSuchFile);
@@ -286,6 +283,15 @@ int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
   ResultLines lines(console, quiet, shown);
   std::vector<bool> back(plans.size(), false);
   size_t nextLine = 0;
+  std::mutex headerLock;
+  // A dry run shows the old tags under each line, read again from the journal.
+  auto oldTags = [&](size_t at) {
+    std::lock_guard<std::mutex> guard(headerLock);
+    std::string header;
+    FileTags tags;
+    if (ReadOldHeader(journal->reader, *open[at], header)) ParseCommentHeader(header, tags);
+    return tags.comments;
+  };
   auto lineUpTo = [&](size_t plan, const RetagOutcome* rewritten) {
     for (; nextLine < shown.size() && shownOf[nextLine] <= plan; ++nextLine) {
       const size_t at = shownOf[nextLine];
@@ -293,10 +299,10 @@ int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
       outcome.kind = OutcomeKind::kOk;
       if (at == plan && rewritten != nullptr) outcome = *rewritten;
       back[at] = outcome.kind != OutcomeKind::kFailure;
-      lines.Line(nextLine, outcome, dryRun ? &plans[at].tags : nullptr);
+      const std::vector<std::string> tags = dryRun ? oldTags(at) : std::vector<std::string>();
+      lines.Line(nextLine, outcome, dryRun ? &tags : nullptr);
     }
   };
-  std::mutex headerLock;
   BatchSettings settings;
   settings.workers = console.workers;
   settings.dryRun = dryRun;

@@ -284,7 +284,7 @@ class Retag {
 
   // Only a verified new file, on the disk, lets the old copy go.
   void Commit() {
-    Report(editor_);
+    outcome_.vendor = editor_.Vendor() != nullptr ? editor_.Vendor() : "";
     if (request_.deferCommit) {
       outcome_.newPath = path_;
       outcome_.pendingOldPath = oldPath_;

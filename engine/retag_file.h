@@ -51,8 +51,9 @@ struct RetagOutcome {
   // The refusal came from a ".old" file already beside the file: the original
   // left by an interrupted or failed run, most likely.
   bool oldCopyInTheWay = false;
-  // The comments written (or, in a dry run, that would be written), key=value
-  // in UTF-8, in list order; and the vendor text kept.
+  // In a dry run, the comments that would be written, key=value in UTF-8, in
+  // list order (a real run does not keep them: they may be large); and the
+  // vendor text kept.
   std::vector<std::string> comments;
   std::string vendor;
   // With deferCommit: the new file, verified but not yet flushed, and the
