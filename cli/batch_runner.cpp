@@ -24,10 +24,26 @@ constexpr std::chrono::milliseconds kGatherTime(100);
 constexpr size_t kLargeGroup = 64;
 // How far the workers prepare ahead of the files reported: in files, and in
 // bytes of comment headers and comments held meanwhile (large pictures).
-constexpr size_t kAheadFiles = 4 * kLargeGroup;
+constexpr size_t kAheadFiles = 8 * kLargeGroup;
 constexpr size_t kAheadBytes = 8 << 20;
+// Removing a ".old" copy mostly waits for the file system to free (and
+// discard) its blocks: threads of their own do it beside the workers, two so
+// that their waits overlap.
+constexpr unsigned kCopyRemovers = 2;
 
-enum class Stage { kWaiting, kPreparing, kPrepared, kReleased, kCompleting, kFinished };
+// A file's way through a batch: prepared, recorded and released to the
+// workers, completed, committed, its ".old" copy removed, then told.
+enum class Stage {
+  kWaiting,
+  kPreparing,
+  kPrepared,
+  kReleased,
+  kCompleting,
+  kFinished,
+  kCommitted,
+  kDropping,
+  kDropped,
+};
 
 struct Item {
   Stage stage = Stage::kWaiting;
@@ -87,70 +103,65 @@ class Batch {
     for (unsigned w = 0; w < workers; ++w) {
       threads.emplace_back([this, &ownChoices, w] { Work(ownChoices[w]); });
     }
+    for (unsigned r = 0; r < kCopyRemovers; ++r) threads.emplace_back([this] { RemoveCopies(); });
     std::unique_lock<std::mutex> guard(lock_);
-    while (commitCursor_ < files_.size() && end_ == BatchEnd::kDone) Step(guard);
+    while (reportCursor_ < files_.size() && end_ == BatchEnd::kDone) Step(guard);
+    // After a failed journal the files committed before still lose their
+    // ".old" copies and are told.
+    while (end_ == BatchEnd::kJournalFailed && reportCursor_ < commitCursor_) Report(guard);
     stopping_ = true;
-    changed_.notify_all();
+    workersWake_.notify_all();
     guard.unlock();
     for (std::thread& thread : threads) thread.join();
-    if (end_ == BatchEnd::kJournalFailed) PutBackUnreported();
+    if (end_ == BatchEnd::kJournalFailed) PutBackUncommitted();
     return end_;
   }
 
  private:
-  // One turn of this thread: the files finished at the front flushed, the
-  // files prepared recorded, one flush of the journal for both, then the
-  // finished files' ".old" copies go, they are reported, and the recorded
-  // files go to the workers.
+  // One turn of this thread: the files finished at the front put on the disk
+  // and recorded committed, the files prepared recorded, one flush of the
+  // journal for both; then the recorded files go to the workers, and the
+  // committed ones to have their ".old" copies removed; the files whose copies
+  // are gone are told.
   void Step(std::unique_lock<std::mutex>& guard) {
     WaitForWork(guard);
     const size_t recordEnd = RunOf(recordCursor_, Stage::kPrepared);
     const size_t commitEnd = CommitDue() ? RunOf(commitCursor_, Stage::kFinished) : commitCursor_;
-    guard.unlock();
+    if (recordEnd != recordCursor_ || commitEnd != commitCursor_) {
+      guard.unlock();
+      const bool recorded = Commit(recordEnd, commitEnd);
+      guard.lock();
+      if (!recorded) {
+        end_ = BatchEnd::kJournalFailed;
+        return;
+      }
+      Release(recordEnd, commitEnd);
+    }
+    if (ReportDue()) Report(guard);
+  }
 
+  // Called without the lock: the files of both groups belong to this thread.
+  bool Commit(size_t recordEnd, size_t commitEnd) {
     std::vector<RetagOutcome*> committing;
     for (size_t i = commitCursor_; i < commitEnd; ++i) committing.push_back(&items_[i].outcome);
     FlushRetags(committing);
-    bool recorded = true;
-    if (settings_.recorder != nullptr) {
-      for (size_t i = commitCursor_; i < commitEnd; ++i) {
-        if (!items_[i].outcome.pendingOldPath.IsEmpty())
-          settings_.recorder->Committed(i, items_[i].outcome);
-      }
-      for (size_t i = recordCursor_; i < recordEnd; ++i) {
-        if (IsPrepared(items_[i])) settings_.recorder->Record(i, items_[i].outcome);
-      }
-      recorded = settings_.recorder->Flush();
-    }
-    if (!recorded) {
-      // Their new state may not be recorded: they go back as they were.
-      PutBack(committing);
-      guard.lock();
-      end_ = BatchEnd::kJournalFailed;
-      return;
-    }
-    Release(guard, recordEnd);
-    DropOldCopies(committing);
-    size_t reported = commitCursor_;
-    for (; reported < commitEnd && reported < settings_.endAfter; ++reported) {
-      report_(reported, items_[reported].outcome);
-    }
-
-    guard.lock();
-    if (reported == settings_.endAfter && reported < files_.size()) end_ = BatchEnd::kEnded;
-    // What a file holds goes once it is told: memory stays flat.
+    if (settings_.recorder == nullptr) return true;
     for (size_t i = commitCursor_; i < commitEnd; ++i) {
-      items_[i].outcome = RetagOutcome();
-      Count(items_[i]);
+      if (!items_[i].outcome.pendingOldPath.IsEmpty())
+        settings_.recorder->Committed(i, items_[i].outcome);
     }
-    commitCursor_ = commitEnd;
-    changed_.notify_all();
+    for (size_t i = recordCursor_; i < recordEnd; ++i) {
+      if (IsPrepared(items_[i])) settings_.recorder->Record(i, items_[i].outcome);
+    }
+    if (settings_.recorder->Flush()) return true;
+    // Their new state may not be recorded: they go back as they were.
+    PutBack(committing);
+    return false;
   }
 
-  // The files recorded go to the workers (the others are finished), while
-  // this thread lets the committed files' ".old" copies go.
-  void Release(std::unique_lock<std::mutex>& guard, size_t recordEnd) {
-    guard.lock();
+  // The files recorded go to the workers to complete (the others are
+  // finished), the files committed to have their ".old" copies removed.
+  void Release(size_t recordEnd, size_t commitEnd) {
     for (size_t i = recordCursor_; i < recordEnd; ++i) {
       if (IsPrepared(items_[i])) {
         items_[i].stage = Stage::kReleased;
@@ -158,9 +169,32 @@ class Batch {
         Finished(i);
       }
     }
+    for (size_t i = commitCursor_; i < commitEnd; ++i) {
+      items_[i].stage =
+          items_[i].outcome.pendingOldPath.IsEmpty() ? Stage::kDropped : Stage::kCommitted;
+    }
     recordCursor_ = recordEnd;
-    changed_.notify_all();
+    commitCursor_ = commitEnd;
+    workersWake_.notify_all();
+  }
+
+  // Tells the files whose ".old" copies are gone, in list order; then what
+  // they held goes, so that memory stays flat.
+  void Report(std::unique_lock<std::mutex>& guard) {
+    while (!ReportDue()) mainWake_.wait(guard);
+    const size_t reportEnd = std::min(RunOf(reportCursor_, Stage::kDropped), settings_.endAfter);
     guard.unlock();
+    for (size_t i = reportCursor_; i < reportEnd; ++i) report_(i, items_[i].outcome);
+    guard.lock();
+    for (size_t i = reportCursor_; i < reportEnd; ++i) {
+      items_[i].outcome = RetagOutcome();
+      Count(items_[i]);
+    }
+    reportCursor_ = reportEnd;
+    if (reportCursor_ == settings_.endAfter && reportCursor_ < files_.size()) {
+      end_ = BatchEnd::kEnded;
+    }
+    workersWake_.notify_all();
   }
 
   bool IsPrepared(const Item& item) const {
@@ -216,12 +250,28 @@ class Batch {
     return idle_ > 0 || ready >= kLargeGroup || recordCursor_ + ready == files_.size();
   }
 
+  // The files committed are told once their ".old" copies are gone, a group
+  // at a time.
+  bool ReportDue() const {
+    const size_t ready = RunOf(reportCursor_, Stage::kDropped) - reportCursor_;
+    return ready != 0 && (ready >= kLargeGroup / 2 || reportCursor_ + ready == commitCursor_);
+  }
+
+  // Wakes this thread when it has something to do (the worker that calls it
+  // holds the lock): the other workers sleep on. done is the file a worker
+  // just finished, if any: at the front, it starts the time a group gathers.
+  void WakeMainIfDue(size_t done = SIZE_MAX) {
+    if (done == commitCursor_ || RecordDue() || CommitDue() || ReportDue()) {
+      mainWake_.notify_one();
+    }
+  }
+
   void WaitForWork(std::unique_lock<std::mutex>& guard) {
-    while (!RecordDue() && !CommitDue()) {
+    while (!RecordDue() && !CommitDue() && !ReportDue()) {
       if (commitCursor_ < files_.size() && items_[commitCursor_].stage == Stage::kFinished) {
-        changed_.wait_until(guard, items_[commitCursor_].finishedAt + kGatherTime);
+        mainWake_.wait_until(guard, items_[commitCursor_].finishedAt + kGatherTime);
       } else {
-        changed_.wait(guard);
+        mainWake_.wait(guard);
       }
     }
   }
@@ -239,41 +289,59 @@ class Batch {
     return request;
   }
 
-  // A worker: completes recorded files first, else prepares the next file
-  // while the files prepared ahead stay within bounds, else waits.
+  // A thread that removes the ".old" copies of committed files, in order, also
+  // after a failed journal.
+  void RemoveCopies() {
+    std::unique_lock<std::mutex> guard(lock_);
+    while (!stopping_) {
+      while (dropCursor_ < commitCursor_ && items_[dropCursor_].stage != Stage::kCommitted)
+        ++dropCursor_;
+      if (dropCursor_ == commitCursor_) {
+        WakeMainIfDue();
+        workersWake_.wait(guard);
+        continue;
+      }
+      const size_t i = dropCursor_++;
+      items_[i].stage = Stage::kDropping;
+      guard.unlock();
+      DropOldCopies({&items_[i].outcome});
+      guard.lock();
+      items_[i].stage = Stage::kDropped;
+    }
+  }
+
+  // A worker: keeps a group prepared ahead (so that the next record never
+  // waits), completes the recorded files, prepares further while within
+  // bounds, else waits.
   void Work(const TagChoices& choices) {
     std::unique_lock<std::mutex> guard(lock_);
-    while (!stopping_ && end_ == BatchEnd::kDone) {
+    while (!stopping_) {
       while (completeCursor_ < recordCursor_ && items_[completeCursor_].stage != Stage::kReleased)
         ++completeCursor_;
-      const bool canPrepare = nextPrepare_ < files_.size() &&
-                              nextPrepare_ < commitCursor_ + ahead_ && held_ < kAheadBytes;
-      // Files prepared ahead make the next group to record, so that the
-      // workers never wait for this thread's flushes.
+      const bool working = end_ == BatchEnd::kDone;
+      const bool canPrepare = working && nextPrepare_ < files_.size() &&
+                              nextPrepare_ < reportCursor_ + ahead_ && held_ < kAheadBytes;
       const bool fewPrepared = nextPrepare_ - recordCursor_ < kLargeGroup;
+      size_t done = SIZE_MAX;
       if (canPrepare && fewPrepared) {
         Prepare(guard, choices);
-      } else if (completeCursor_ < recordCursor_) {
-        const size_t i = completeCursor_++;
-        items_[i].stage = Stage::kCompleting;
-        guard.unlock();
-        CompleteRetag(Request(i, choices), items_[i].outcome);
-        guard.lock();
-        Finished(i);
+      } else if (working && completeCursor_ < recordCursor_) {
+        done = completeCursor_++;
+        Complete(guard, done, choices);
       } else if (canPrepare) {
         Prepare(guard, choices);
       } else {
         ++idle_;
-        changed_.notify_all();
-        changed_.wait(guard);
+        WakeMainIfDue();
+        workersWake_.wait(guard);
         --idle_;
         continue;
       }
-      changed_.notify_all();
+      WakeMainIfDue(done);
     }
   }
 
-  // Prepares the next file, the lock released meanwhile.
+  // Each phase of a file runs with the lock released.
   void Prepare(std::unique_lock<std::mutex>& guard, const TagChoices& choices) {
     const size_t i = nextPrepare_++;
     items_[i].stage = Stage::kPreparing;
@@ -286,13 +354,21 @@ class Batch {
     Count(items_[i]);
   }
 
+  void Complete(std::unique_lock<std::mutex>& guard, size_t i, const TagChoices& choices) {
+    items_[i].stage = Stage::kCompleting;
+    guard.unlock();
+    CompleteRetag(Request(i, choices), items_[i].outcome);
+    guard.lock();
+    Finished(i);
+  }
+
   // After the journal failed: files the workers finished since are put back.
-  void PutBackUnreported() {
-    std::vector<RetagOutcome*> unreported;
+  void PutBackUncommitted() {
+    std::vector<RetagOutcome*> uncommitted;
     for (size_t i = commitCursor_; i < files_.size(); ++i) {
-      unreported.push_back(&items_[i].outcome);
+      uncommitted.push_back(&items_[i].outcome);
     }
-    PutBack(unreported);
+    PutBack(uncommitted);
   }
 
   const std::vector<String>& files_;
@@ -303,11 +379,16 @@ class Batch {
   const size_t ahead_;
 
   std::mutex lock_;
-  std::condition_variable changed_;
+  std::condition_variable mainWake_;     // this thread waits here
+  std::condition_variable workersWake_;  // the workers wait here
+  // Files go through the cursors in list order, each cursor behind the one
+  // above it.
   size_t nextPrepare_ = 0;     // the next file to prepare
   size_t recordCursor_ = 0;    // the first file not yet recorded
   size_t completeCursor_ = 0;  // the first recorded file not yet taken to complete
-  size_t commitCursor_ = 0;    // the first file not yet reported
+  size_t commitCursor_ = 0;    // the first file not yet committed
+  size_t dropCursor_ = 0;      // the first committed file whose copy is not yet taken
+  size_t reportCursor_ = 0;    // the first file not yet told
   size_t held_ = 0;            // bytes the files in work hold (see BytesHeld)
   unsigned idle_ = 0;          // workers waiting for work
   bool stopping_ = false;

@@ -234,124 +234,160 @@ void HandOver(const String& folder, uint64_t number, const std::vector<const Run
   earlier.writer.Flush();
 }
 
+// One undo of the journal taken, in its phases.
+class Undo {
+ public:
+  Undo(TakenJournal& journal, bool dryRun, bool quiet, const CliConsole& console)
+      : journal_(journal), dryRun_(dryRun), quiet_(quiet), console_(console) {
+    for (const RunFile& file : journal.scan.files) {
+      if (!file.done) files_.push_back(&file);
+    }
+  }
+
+  int Run(const String& folder) {
+    Introduce();
+    DecideEach();
+    if (!PutBack()) return 1;
+    if (!dryRun_) Record(folder);
+    for (bool back : back_) {
+      if (!back) return 1;
+    }
+    return 0;
+  }
+
+ private:
+  void Introduce() {
+    const RunScan& scan = journal_.scan;
+    if (scan.end == LogEnd::kDamaged) {
+      PrintFormat(console_.err, cli_text::kJournalDamaged, ShownPath(journal_.path).c_str(),
+                  static_cast<long long>(scan.validEnd));
+    }
+    if (!quiet_) {
+      PrintFormat(console_.out, cli_text::kUndoing, LocalTime(scan.start.time).c_str(),
+                  static_cast<unsigned long>(files_.size()));
+    }
+  }
+
+  // Each file decided in turn (a ".old" original put back on the way); the
+  // files that are not put back are told here.
+  void DecideEach() {
+    for (const RunFile* file : files_) {
+      std::string header;
+      plans_.push_back(ReadOldHeader(journal_.reader, *file, header)
+                           ? Decide(*file, header, dryRun_)
+                           : Decided(Verdict::kUnreached, cli_text::kOldHeaderUnusable));
+      const Plan& plan = plans_.back();
+      const String path(file->path.c_str());
+      if (plan.verdict == Verdict::kBack || plan.verdict == Verdict::kRewrite) {
+        shown_.push_back(path);
+        shownOf_.push_back(plans_.size() - 1);
+        if (plan.verdict == Verdict::kRewrite) {
+          rewrites_.push_back(plans_.size() - 1);
+          rewritePaths_.push_back(path);
+        }
+      } else {
+        PrintFormat(console_.err, cli_text::kSkipped, ShownPath(path).c_str(), plan.reason.c_str());
+      }
+    }
+    back_.assign(plans_.size(), false);
+  }
+
+  // The rewrites, and a line for each file back, in the run's order; false
+  // when the undo was ended before its last file.
+  bool PutBack() {
+    lines_.reset(new ResultLines(console_, quiet_, shown_));
+    BatchSettings settings;
+    settings.workers = console_.workers;
+    settings.dryRun = dryRun_;
+    settings.endAfter = console_.endAfter;
+    settings.commentHeaderOf = [this](size_t i) { return OldHeader(rewrites_[i]); };
+    const BatchEnd end = RetagFiles(
+        rewritePaths_, FixedTagChoices(), settings,
+        [this](size_t i, const RetagOutcome& outcome) { LinesUpTo(rewrites_[i], &outcome); });
+    if (end != BatchEnd::kDone) {
+      // Ended as a killed process: nothing more is recorded.
+      lines_->Stop();
+      return false;
+    }
+    LinesUpTo(plans_.size(), nullptr);
+    lines_->Done();
+    return true;
+  }
+
+  // The file's old header, read again from the journal (by any thread).
+  std::string OldHeader(size_t plan) {
+    std::lock_guard<std::mutex> guard(headerLock_);
+    std::string header;
+    return ReadOldHeader(journal_.reader, *files_[plan], header) ? header : std::string();
+  }
+
+  // The lines of the files back up to plan, the last one rewritten (or not).
+  void LinesUpTo(size_t plan, const RetagOutcome* rewritten) {
+    for (; nextLine_ < shown_.size() && shownOf_[nextLine_] <= plan; ++nextLine_) {
+      const size_t at = shownOf_[nextLine_];
+      RetagOutcome outcome;
+      outcome.kind = OutcomeKind::kOk;
+      if (at == plan && rewritten != nullptr) outcome = *rewritten;
+      back_[at] = outcome.kind != OutcomeKind::kFailure;
+      // A dry run shows the old tags under each line.
+      FileTags tags;
+      if (dryRun_) ParseCommentHeader(OldHeader(at), tags);
+      lines_->Line(nextLine_, outcome, dryRun_ ? &tags.comments : nullptr);
+    }
+  }
+
+  // The run before learns of the files put back, this journal of each file
+  // back or set aside; it goes when no file is left to it.
+  void Record(const String& folder) {
+    std::vector<const RunFile*> restored;
+    size_t left = 0;
+    RecordLogWriter& writer = journal_.writer;
+    bool marked = writer.AppendAt(journal_.scan.validEnd).ok();
+    for (size_t i = 0; i < plans_.size(); ++i) {
+      const bool setAside =
+          plans_[i].verdict == Verdict::kChanged || plans_[i].verdict == Verdict::kUnusable;
+      if (back_[i]) {
+        restored.push_back(files_[i]);
+        writer.Append(kRestoredRecord, EncodeEntryId(files_[i]->firstId));
+      } else if (setAside) {
+        writer.Append(kSetAsideRecord, EncodeEntryId(files_[i]->firstId));
+      } else {
+        ++left;
+      }
+    }
+    // The hand-over first: once this journal is retired, it is the only trace.
+    HandOver(folder, journal_.number, restored);
+    marked = writer.Flush().ok() && marked;
+    if (left != 0) {
+      PrintFormat(console_.err, cli_text::kFilesRemain, static_cast<unsigned long>(left));
+    } else if (marked) {
+      journal_.Retire();
+    } else {
+      PrintFormat(console_.err, cli_text::kJournalKept, ShownPath(journal_.path).c_str());
+    }
+  }
+
+  TakenJournal& journal_;
+  const bool dryRun_;
+  const bool quiet_;
+  const CliConsole& console_;
+  std::vector<const RunFile*> files_;  // those not yet back nor set aside
+  std::vector<Plan> plans_;            // one per file
+  std::vector<bool> back_;             // one per file: it has its old tags again
+  std::vector<String> shown_;          // the files with a line: back or rewritten
+  std::vector<size_t> shownOf_;        // the plan of each line
+  std::vector<size_t> rewrites_;       // the plans rewritten, in order
+  std::vector<String> rewritePaths_;
+  std::unique_ptr<ResultLines> lines_;
+  size_t nextLine_ = 0;
+  std::mutex headerLock_;  // the journal's reader, shared with the workers
+};
+
 }  // namespace
 
 int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
   const String folder = StateFolder();
   std::unique_ptr<TakenJournal> journal;
   if (TakeNewestJournal(folder, dryRun, console, journal) != Found::kJournal) return 1;
-  const RunScan& scan = journal->scan;
-  if (scan.end == LogEnd::kDamaged) {
-    PrintFormat(console.err, cli_text::kJournalDamaged, ShownPath(journal->path).c_str(),
-                static_cast<long long>(scan.validEnd));
-  }
-  std::vector<const RunFile*> open;
-  for (const RunFile& file : scan.files) {
-    if (!file.done) open.push_back(&file);
-  }
-  if (!quiet) {
-    PrintFormat(console.out, cli_text::kUndoing, LocalTime(scan.start.time).c_str(),
-                static_cast<unsigned long>(open.size()));
-  }
-
-  // Each file decided in turn; those that are not put back are told here.
-  std::vector<Plan> plans;
-  std::vector<String> shown;     // the files with a line: back, or rewritten
-  std::vector<size_t> shownOf;   // the plan of each line
-  std::vector<size_t> rewrites;  // the plans rewritten, in order
-  std::vector<String> rewritePaths;
-  for (const RunFile* file : open) {
-    std::string header;
-    plans.push_back(ReadOldHeader(journal->reader, *file, header)
-                        ? Decide(*file, header, dryRun)
-                        : Decided(Verdict::kUnreached, cli_text::kOldHeaderUnusable));
-    const Plan& plan = plans.back();
-    const String path(file->path.c_str());
-    if (plan.verdict == Verdict::kBack || plan.verdict == Verdict::kRewrite) {
-      shown.push_back(path);
-      shownOf.push_back(plans.size() - 1);
-      if (plan.verdict == Verdict::kRewrite) {
-        rewrites.push_back(plans.size() - 1);
-        rewritePaths.push_back(path);
-      }
-    } else {
-      PrintFormat(console.err, cli_text::kSkipped, ShownPath(path).c_str(), plan.reason.c_str());
-    }
-  }
-
-  // The lines in the run's order: files already back between the rewrites.
-  ResultLines lines(console, quiet, shown);
-  std::vector<bool> back(plans.size(), false);
-  size_t nextLine = 0;
-  std::mutex headerLock;
-  // A dry run shows the old tags under each line, read again from the journal.
-  auto oldTags = [&](size_t at) {
-    std::lock_guard<std::mutex> guard(headerLock);
-    std::string header;
-    FileTags tags;
-    if (ReadOldHeader(journal->reader, *open[at], header)) ParseCommentHeader(header, tags);
-    return tags.comments;
-  };
-  auto lineUpTo = [&](size_t plan, const RetagOutcome* rewritten) {
-    for (; nextLine < shown.size() && shownOf[nextLine] <= plan; ++nextLine) {
-      const size_t at = shownOf[nextLine];
-      RetagOutcome outcome;
-      outcome.kind = OutcomeKind::kOk;
-      if (at == plan && rewritten != nullptr) outcome = *rewritten;
-      back[at] = outcome.kind != OutcomeKind::kFailure;
-      const std::vector<std::string> tags = dryRun ? oldTags(at) : std::vector<std::string>();
-      lines.Line(nextLine, outcome, dryRun ? &tags : nullptr);
-    }
-  };
-  BatchSettings settings;
-  settings.workers = console.workers;
-  settings.dryRun = dryRun;
-  settings.endAfter = console.endAfter;
-  settings.commentHeaderOf = [&](size_t i) {
-    std::lock_guard<std::mutex> guard(headerLock);
-    std::string header;
-    return ReadOldHeader(journal->reader, *open[rewrites[i]], header) ? header : std::string();
-  };
-  const BatchEnd end =
-      RetagFiles(rewritePaths, FixedTagChoices(), settings,
-                 [&](size_t i, const RetagOutcome& outcome) { lineUpTo(rewrites[i], &outcome); });
-  if (end != BatchEnd::kDone) {
-    // Ended as a killed process: nothing more is recorded.
-    lines.Stop();
-    return 1;
-  }
-  lineUpTo(plans.size(), nullptr);
-  lines.Done();
-
-  size_t left = 0;
-  bool allBack = true;
-  std::vector<const RunFile*> restored;
-  for (size_t i = 0; i < plans.size(); ++i) {
-    const Verdict verdict = plans[i].verdict;
-    const bool setAside = verdict == Verdict::kChanged || verdict == Verdict::kUnusable;
-    allBack = allBack && back[i];
-    if (back[i]) restored.push_back(open[i]);
-    if (!back[i] && !setAside) ++left;
-  }
-  if (dryRun) return allBack ? 0 : 1;
-
-  HandOver(folder, journal->number, restored);
-  bool marked = journal->writer.AppendAt(scan.validEnd).ok();
-  for (size_t i = 0; i < plans.size(); ++i) {
-    const Verdict verdict = plans[i].verdict;
-    if (back[i]) {
-      journal->writer.Append(kRestoredRecord, EncodeEntryId(open[i]->firstId));
-    } else if (verdict == Verdict::kChanged || verdict == Verdict::kUnusable) {
-      journal->writer.Append(kSetAsideRecord, EncodeEntryId(open[i]->firstId));
-    }
-  }
-  marked = journal->writer.Flush().ok() && marked;
-  if (left == 0 && marked) {
-    journal->Retire();
-  } else if (left != 0) {
-    PrintFormat(console.err, cli_text::kFilesRemain, static_cast<unsigned long>(left));
-  } else {
-    PrintFormat(console.err, cli_text::kJournalKept, ShownPath(journal->path).c_str());
-  }
-  return allBack ? 0 : 1;
+  return Undo(*journal, dryRun, quiet, console).Run(folder);
 }
