@@ -116,9 +116,10 @@ class Retag {
   // file where it lies, and the header that would replace its own. The file
   // stays as it was.
   bool Validate() {
-    if (!GetFileState(path_, outcome_.before).ok()) return Fail(messages_.CannotOpenInput);
     ScopedFile file;
-    if (!OpenFile(path_, "rb", file).ok()) return Fail(messages_.CannotOpenInput);
+    if (!OpenFile(path_, "rb", file).ok() || !GetOpenFileState(file.Get(), outcome_.before).ok()) {
+      return Fail(messages_.CannotOpenInput);
+    }
     CountedInput input = Input(file.Get());
     TagEditor editor;
     const Status opened = editor.Open(&input, CountedInput::Read, WriteToFile);
@@ -147,23 +148,24 @@ class Retag {
     return true;
   }
 
-  // The file moves to its ".old" path, never replacing anything there. What
-  // moved must be the file that was prepared (and recorded): another program
-  // may have written it since; then it goes back.
+  // The file moves to its ".old" path, never replacing anything there.
   bool Move() {
     if (!RenameFile(path_.CStr(), oldPath_.CStr()).ok()) {
       return Fail(messages_.CannotRenameInput);
     }
-    FileState moved;
-    if (!GetFileState(oldPath_, moved).ok() || moved != outcome_.before) {
-      RenameFile(oldPath_.CStr(), path_.CStr());
-      return Fail(messages_.CannotOpenInput);
-    }
     return true;
   }
 
+  // What moved must be the file that was prepared (and recorded): another
+  // program may have written it since; then it goes back.
   bool Open() {
-    if (!OpenFile(oldPath_, "rb", oldFile_).ok()) return Fail(messages_.CannotOpenInput);
+    FileState moved;
+    if (!OpenFile(oldPath_, "rb", oldFile_).ok() || !GetOpenFileState(oldFile_.Get(), moved).ok() ||
+        moved != outcome_.before) {
+      oldFile_.Close();
+      RenameFile(oldPath_.CStr(), path_.CStr());
+      return Fail(messages_.CannotOpenInput);
+    }
     oldFile_.UseBuffer(kStreamBufferSize);
     input_ = Input(oldFile_.Get());
     const Status opened = editor_.Open(&input_, CountedInput::Read,
@@ -252,12 +254,12 @@ class Retag {
       output.Close();
       return Discard(messages_.VerifyFailed);
     }
-    if (!request_.deferCommit && !FlushToDisk(output.Get()).ok()) {
+    if ((!request_.deferCommit && !FlushToDisk(output.Get()).ok()) ||
+        !GetOpenFileState(output.Get(), outcome_.after).ok()) {
       output.Close();
       return Discard(kErrorWrite);
     }
     if (!output.Close().ok()) return Discard(kErrorWrite);
-    if (!GetFileState(path_, outcome_.after).ok()) return Discard(messages_.VerifyFailed);
     return true;
   }
 

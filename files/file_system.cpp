@@ -42,3 +42,10 @@ Status GetFileIdentity(const String& path, FileIdentity& identity) {
   if (queried.ok()) identity = state.identity;
   return queried;
 }
+
+Status GetOpenFileIdentity(FILE* file, FileIdentity& identity) {
+  FileState state;
+  const Status queried = GetOpenFileState(file, state);
+  if (queried.ok()) identity = state.identity;
+  return queried;
+}

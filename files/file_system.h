@@ -126,6 +126,8 @@ struct FileState {
   bool operator!=(const FileState& other) const { return !(*this == other); }
 };
 Status GetFileState(const String& path, FileState& state);
+// The same for the file a stream has open (cheaper than by its path).
+Status GetOpenFileState(FILE* file, FileState& state);
 
 // The size in bytes of an open file; size is left as it was on failure.
 Status GetOpenFileSize(FILE* file, int64_t& size);

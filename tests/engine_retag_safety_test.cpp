@@ -204,6 +204,24 @@ TEST_F(RetagSafetyTest, AFileThatVanishedFromItsFlushGroupFailsAlone) {
   }
 }
 
+// A file written by another program between the two phases is not the file
+// that was prepared (and recorded): it goes back untouched.
+TEST_F(RetagSafetyTest, AFileChangedAfterItWasPreparedIsLeftAsItIs) {
+  const std::string path = folder_.Put("changed.ogg", fixtures::Basic());
+  RetagRequest request;
+  request.path = String(path.c_str());
+  request.choices = &choices_;
+  RetagOutcome outcome = PrepareRetag(request);
+  ASSERT_EQ(outcome.kind, OutcomeKind::kOk);
+  Bytes changed = fixtures::ReadFile(path);
+  changed.push_back('x');
+  fixtures::WriteFile(path, changed);
+  CompleteRetag(request, outcome);
+  EXPECT_EQ(outcome.kind, OutcomeKind::kFailure);
+  EXPECT_EQ(fixtures::ReadFile(path), changed);
+  EXPECT_FALSE(fs::exists(path + ".old"));
+}
+
 // A header written back as it is (taking a retag back) must read as the
 // file's own kind of comment header; any other is refused before the file is
 // touched.

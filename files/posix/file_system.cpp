@@ -40,6 +40,15 @@ using ScopedFolderListing = ScopedResource<FolderListingTraits>;
 // The status of the call that just failed, from errno.
 Status Failed(const char* detail) { return ErrnoStatus(detail, errno); }
 
+// A file's identity and stamp from what stat gave.
+void StateOfStat(const struct stat& info, FileState& state) {
+  state.identity.device = static_cast<uint64_t>(info.st_dev);
+  state.identity.index = static_cast<uint64_t>(info.st_ino);
+  state.stamp.size = static_cast<int64_t>(info.st_size);
+  state.stamp.modified =
+      static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
 Status StatPath(const String& path, struct stat& info) {
   return stat(path.CStr(), &info) == 0 ? Status::Ok() : Failed("cannot query the file");
 }
@@ -195,14 +204,6 @@ bool IsReadOnlyFile(const String& path) {
   return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-Status GetOpenFileIdentity(FILE* file, FileIdentity& identity) {
-  struct stat info;
-  if (fstat(fileno(file), &info) != 0) return Failed("cannot query the open file");
-  identity.device = static_cast<uint64_t>(info.st_dev);
-  identity.index = static_cast<uint64_t>(info.st_ino);
-  return Status::Ok();
-}
-
 Status GetFileStamp(const String& path, FileStamp& stamp) {
   FileState state;
   const Status queried = GetFileState(path, state);
@@ -213,14 +214,17 @@ Status GetFileStamp(const String& path, FileStamp& stamp) {
 Status GetFileState(const String& path, FileState& state) {
   struct stat info;
   const Status queried = StatPath(path, info);
-  if (!queried.ok()) return queried;
-  state.identity.device = static_cast<uint64_t>(info.st_dev);
-  state.identity.index = static_cast<uint64_t>(info.st_ino);
-  state.stamp.size = static_cast<int64_t>(info.st_size);
-  state.stamp.modified =
-      static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  if (queried.ok()) StateOfStat(info, state);
+  return queried;
+}
+
+Status GetOpenFileState(FILE* file, FileState& state) {
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0) return Failed("cannot query the open file");
+  StateOfStat(info, state);
   return Status::Ok();
 }
+
 Status GetOpenFileSize(FILE* file, int64_t& size) {
   struct stat info;
   if (fstat(fileno(file), &info) != 0) return Failed("cannot query the open file");

@@ -244,11 +244,8 @@ Status GetFileState(const String& path, FileState& state) {
   return StateOfHandle(file.Get(), state);
 }
 
-Status GetOpenFileIdentity(FILE* file, FileIdentity& identity) {
-  FileState state;
-  const Status queried = StateOfHandle(HandleOf(file), state);
-  if (queried.ok()) identity = state.identity;
-  return queried;
+Status GetOpenFileState(FILE* file, FileState& state) {
+  return StateOfHandle(HandleOf(file), state);
 }
 
 Status GetFileStamp(const String& path, FileStamp& stamp) {
