@@ -29,6 +29,10 @@ class RunJournal : public BatchRecorder {
   // Lets the journal go as it is, without an end (the run stopped).
   void Abandon() { log_.Close(); }
 
+  // The run's log itself, for records of other kinds (the edit in place's
+  // recovery records): Append, then Flush before the bytes they guard are
+  // written; a scan skips the kinds it does not know.
+  RecordLogWriter& Log() { return log_; }
   const String& Path() const { return path_; }
   const Status& Failure() const { return log_.Failure(); }
 
