@@ -1,10 +1,11 @@
-// Several files in work at once (see batch_runner.h). Each file is still
-// retagged whole by one thread; what the threads share is read only, and each
-// has tag choices of its own, since text buffers count references without locks.
+// Several files in work at once (see batch_runner.h). Each file is retagged by
+// one worker at a time, in two phases; what the threads share is read only, and
+// each worker has tag choices of its own, since text buffers count references
+// without locks. A file belongs to one thread at a time, handed over under the
+// lock with its stage.
 #include "cli/batch_runner.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -15,24 +16,47 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // How long finished files wait for others before their group is flushed, and
 // how many make a group worth flushing at once.
 constexpr std::chrono::milliseconds kGatherTime(100);
 constexpr size_t kLargeGroup = 64;
+// How far the workers prepare ahead of the files reported: in files, and in
+// bytes of comment headers and comments held meanwhile (large pictures).
+constexpr size_t kAheadFiles = 8 * kLargeGroup;
+constexpr size_t kAheadBytes = 8 << 20;
+// Removing a ".old" copy mostly waits for the file system to free (and
+// discard) its blocks: threads of their own do it beside the workers, two so
+// that their waits overlap.
+constexpr unsigned kCopyRemovers = 2;
 
-RetagOutcome RetagOne(const std::vector<String>& files, size_t index, const TagChoices& choices,
-                      const BatchSettings& settings, bool deferCommit) {
-  RetagRequest request;
-  request.deferCommit = deferCommit && !settings.dryRun;
-  // A text of its own: buffers count their references without locks, and the
-  // list's paths are shared with the printing thread.
-  request.path = String(files[index].CStr());
-  request.position = static_cast<int>(index) + 1;
-  request.choices = &choices;
-  request.dryRun = settings.dryRun;
-  if (settings.commentHeaders != nullptr)
-    request.commentHeader = &(*settings.commentHeaders)[index];
-  return RetagListedFile(request);
+// A file's way through a batch: prepared, recorded and released to the
+// workers, completed, committed, its ".old" copy removed, then told.
+enum class Stage {
+  kWaiting,
+  kPreparing,
+  kPrepared,
+  kReleased,
+  kCompleting,
+  kFinished,
+  kCommitted,
+  kDropping,
+  kDropped,
+};
+
+struct Item {
+  Stage stage = Stage::kWaiting;
+  RetagOutcome outcome;
+  std::string header;  // the replacement header while the file is in work
+  Clock::time_point finishedAt;
+  size_t held = 0;  // bytes of the above counted in the batch's held bytes
+};
+
+size_t BytesHeld(const Item& item) {
+  size_t bytes = item.header.size() + item.outcome.oldCommentHeader.size();
+  for (const std::string& comment : item.outcome.comments) bytes += comment.size();
+  return bytes;
 }
 
 // Whether two paths of the list reach the same file: the same name twice, a
@@ -47,6 +71,330 @@ bool NamesAFileTwice(const std::vector<String>& files) {
   return std::adjacent_find(identities.begin(), identities.end()) != identities.end();
 }
 
+// Puts the new files of deferred retags back as they were: the new file goes
+// and the ".old" copy takes its name again.
+void PutBack(const std::vector<RetagOutcome*>& outcomes) {
+  for (RetagOutcome* outcome : outcomes) {
+    if (outcome->pendingOldPath.IsEmpty()) continue;
+    if (RemoveFile(outcome->newPath.CStr()).ok()) {
+      RenameFile(outcome->pendingOldPath.CStr(), outcome->newPath.CStr());
+    }
+    outcome->pendingOldPath = String();
+  }
+}
+
+class Batch {
+ public:
+  Batch(const std::vector<String>& files, const FixedTagChoices& choices,
+        const BatchSettings& settings, const OutcomeSink& report)
+      : files_(files),
+        choices_(choices),
+        settings_(settings),
+        report_(report),
+        items_(files.size()),
+        ahead_(NamesAFileTwice(files) ? 1 : kAheadFiles) {}
+
+  BatchEnd Run() {
+    const unsigned workers =
+        std::max(1u, std::min(settings_.workers, static_cast<unsigned>(files_.size())));
+    std::vector<FixedTagChoices> ownChoices;
+    for (unsigned w = 0; w < workers; ++w) ownChoices.push_back(choices_.Detached());
+    std::vector<std::thread> threads;
+    for (unsigned w = 0; w < workers; ++w) {
+      threads.emplace_back([this, &ownChoices, w] { Work(ownChoices[w]); });
+    }
+    for (unsigned r = 0; r < kCopyRemovers; ++r) threads.emplace_back([this] { RemoveCopies(); });
+    std::unique_lock<std::mutex> guard(lock_);
+    while (reportCursor_ < files_.size() && end_ == BatchEnd::kDone) Step(guard);
+    // After a failed journal the files committed before still lose their
+    // ".old" copies and are told.
+    while (end_ == BatchEnd::kJournalFailed && reportCursor_ < commitCursor_) Report(guard);
+    stopping_ = true;
+    workersWake_.notify_all();
+    guard.unlock();
+    for (std::thread& thread : threads) thread.join();
+    if (end_ == BatchEnd::kJournalFailed) PutBackUncommitted();
+    return end_;
+  }
+
+ private:
+  // One turn of this thread: the files finished at the front put on the disk
+  // and recorded committed, the files prepared recorded, one flush of the
+  // journal for both; then the recorded files go to the workers, and the
+  // committed ones to have their ".old" copies removed; the files whose copies
+  // are gone are told.
+  void Step(std::unique_lock<std::mutex>& guard) {
+    WaitForWork(guard);
+    const size_t recordEnd = RunOf(recordCursor_, Stage::kPrepared);
+    const size_t commitEnd = CommitDue() ? RunOf(commitCursor_, Stage::kFinished) : commitCursor_;
+    if (recordEnd != recordCursor_ || commitEnd != commitCursor_) {
+      guard.unlock();
+      const bool recorded = Commit(recordEnd, commitEnd);
+      guard.lock();
+      if (!recorded) {
+        end_ = BatchEnd::kJournalFailed;
+        return;
+      }
+      Release(recordEnd, commitEnd);
+    }
+    if (ReportDue()) Report(guard);
+  }
+
+  // Called without the lock: the files of both groups belong to this thread.
+  bool Commit(size_t recordEnd, size_t commitEnd) {
+    std::vector<RetagOutcome*> committing;
+    for (size_t i = commitCursor_; i < commitEnd; ++i) committing.push_back(&items_[i].outcome);
+    FlushRetags(committing);
+    if (settings_.recorder == nullptr) return true;
+    for (size_t i = commitCursor_; i < commitEnd; ++i) {
+      if (!items_[i].outcome.pendingOldPath.IsEmpty())
+        settings_.recorder->Committed(i, items_[i].outcome);
+    }
+    for (size_t i = recordCursor_; i < recordEnd; ++i) {
+      if (IsPrepared(items_[i])) settings_.recorder->Record(i, items_[i].outcome);
+    }
+    if (settings_.recorder->Flush()) return true;
+    // Their new state may not be recorded: they go back as they were.
+    PutBack(committing);
+    return false;
+  }
+
+  // The files recorded go to the workers to complete (the others are
+  // finished), the files committed to have their ".old" copies removed.
+  void Release(size_t recordEnd, size_t commitEnd) {
+    for (size_t i = recordCursor_; i < recordEnd; ++i) {
+      if (IsPrepared(items_[i])) {
+        items_[i].stage = Stage::kReleased;
+      } else {
+        Finished(i);
+      }
+    }
+    for (size_t i = commitCursor_; i < commitEnd; ++i) {
+      items_[i].stage =
+          items_[i].outcome.pendingOldPath.IsEmpty() ? Stage::kDropped : Stage::kCommitted;
+    }
+    recordCursor_ = recordEnd;
+    commitCursor_ = commitEnd;
+    workersWake_.notify_all();
+  }
+
+  // Tells the files whose ".old" copies are gone, in list order; then what
+  // they held goes, so that memory stays flat.
+  void Report(std::unique_lock<std::mutex>& guard) {
+    while (!ReportDue()) mainWake_.wait(guard);
+    const size_t reportEnd = std::min(RunOf(reportCursor_, Stage::kDropped), settings_.endAfter);
+    guard.unlock();
+    for (size_t i = reportCursor_; i < reportEnd; ++i) report_(i, items_[i].outcome);
+    guard.lock();
+    for (size_t i = reportCursor_; i < reportEnd; ++i) {
+      items_[i].outcome = RetagOutcome();
+      Count(items_[i]);
+    }
+    reportCursor_ = reportEnd;
+    if (reportCursor_ == settings_.endAfter && reportCursor_ < files_.size()) {
+      end_ = BatchEnd::kEnded;
+    }
+    workersWake_.notify_all();
+  }
+
+  bool IsPrepared(const Item& item) const {
+    return !settings_.dryRun && item.outcome.kind != OutcomeKind::kFailure;
+  }
+
+  void Finished(size_t i) {
+    items_[i].stage = Stage::kFinished;
+    items_[i].finishedAt = Clock::now();
+    std::string().swap(items_[i].outcome.oldCommentHeader);
+    std::string().swap(items_[i].header);
+    Count(items_[i]);
+  }
+
+  // The item's bytes counted again, after they changed (under the lock).
+  void Count(Item& item) {
+    held_ -= item.held;
+    item.held = BytesHeld(item);
+    held_ += item.held;
+  }
+
+  // The index after the run of files in stage from first.
+  size_t RunOf(size_t first, Stage stage) const {
+    while (first < files_.size() && items_[first].stage == stage) ++first;
+    return first;
+  }
+
+  size_t InFlight() const {
+    size_t count = 0;
+    for (size_t i = commitCursor_; i < nextPrepare_; ++i) {
+      const Stage stage = items_[i].stage;
+      count +=
+          stage == Stage::kPreparing || stage == Stage::kReleased || stage == Stage::kCompleting;
+    }
+    return count;
+  }
+
+  // A flush costs about the same for one file as for many: a group gathers for
+  // a moment, unless the run is over, the group is large, or nothing more can
+  // join it.
+  bool CommitDue() const {
+    const size_t ready = RunOf(commitCursor_, Stage::kFinished) - commitCursor_;
+    if (ready == 0) return false;
+    return ready >= kLargeGroup || commitCursor_ + ready == files_.size() || InFlight() == 0 ||
+           Clock::now() >= items_[commitCursor_].finishedAt + kGatherTime;
+  }
+
+  // Files prepared are recorded at once when a worker waits for work, when
+  // they make a large group, or when they are the last.
+  bool RecordDue() const {
+    const size_t ready = RunOf(recordCursor_, Stage::kPrepared) - recordCursor_;
+    if (ready == 0) return false;
+    return idle_ > 0 || ready >= kLargeGroup || recordCursor_ + ready == files_.size();
+  }
+
+  // The files committed are told once their ".old" copies are gone, a group
+  // at a time.
+  bool ReportDue() const {
+    const size_t ready = RunOf(reportCursor_, Stage::kDropped) - reportCursor_;
+    return ready != 0 && (ready >= kLargeGroup / 2 || reportCursor_ + ready == commitCursor_);
+  }
+
+  // Wakes this thread when it has something to do (the worker that calls it
+  // holds the lock): the other workers sleep on. done is the file a worker
+  // just finished, if any: at the front, it starts the time a group gathers.
+  void WakeMainIfDue(size_t done = SIZE_MAX) {
+    if (done == commitCursor_ || RecordDue() || CommitDue() || ReportDue()) {
+      mainWake_.notify_one();
+    }
+  }
+
+  void WaitForWork(std::unique_lock<std::mutex>& guard) {
+    while (!RecordDue() && !CommitDue() && !ReportDue()) {
+      if (commitCursor_ < files_.size() && items_[commitCursor_].stage == Stage::kFinished) {
+        mainWake_.wait_until(guard, items_[commitCursor_].finishedAt + kGatherTime);
+      } else {
+        mainWake_.wait(guard);
+      }
+    }
+  }
+
+  RetagRequest Request(size_t i, const TagChoices& choices) {
+    RetagRequest request;
+    request.deferCommit = true;
+    // A text of its own: buffers count their references without locks, and the
+    // list's paths are shared with this thread.
+    request.path = String(files_[i].CStr());
+    request.position = static_cast<int>(i) + 1;
+    request.choices = &choices;
+    request.dryRun = settings_.dryRun;
+    if (settings_.commentHeaderOf) request.commentHeader = &items_[i].header;
+    return request;
+  }
+
+  // A thread that removes the ".old" copies of committed files, in order, also
+  // after a failed journal.
+  void RemoveCopies() {
+    std::unique_lock<std::mutex> guard(lock_);
+    while (!stopping_) {
+      while (dropCursor_ < commitCursor_ && items_[dropCursor_].stage != Stage::kCommitted)
+        ++dropCursor_;
+      if (dropCursor_ == commitCursor_) {
+        WakeMainIfDue();
+        workersWake_.wait(guard);
+        continue;
+      }
+      const size_t i = dropCursor_++;
+      items_[i].stage = Stage::kDropping;
+      guard.unlock();
+      DropOldCopies({&items_[i].outcome});
+      guard.lock();
+      items_[i].stage = Stage::kDropped;
+    }
+  }
+
+  // A worker: keeps a group prepared ahead (so that the next record never
+  // waits), completes the recorded files, prepares further while within
+  // bounds, else waits.
+  void Work(const TagChoices& choices) {
+    std::unique_lock<std::mutex> guard(lock_);
+    while (!stopping_) {
+      while (completeCursor_ < recordCursor_ && items_[completeCursor_].stage != Stage::kReleased)
+        ++completeCursor_;
+      const bool working = end_ == BatchEnd::kDone;
+      const bool canPrepare = working && nextPrepare_ < files_.size() &&
+                              nextPrepare_ < reportCursor_ + ahead_ && held_ < kAheadBytes;
+      const bool fewPrepared = nextPrepare_ - recordCursor_ < kLargeGroup;
+      size_t done = SIZE_MAX;
+      if (canPrepare && fewPrepared) {
+        Prepare(guard, choices);
+      } else if (working && completeCursor_ < recordCursor_) {
+        done = completeCursor_++;
+        Complete(guard, done, choices);
+      } else if (canPrepare) {
+        Prepare(guard, choices);
+      } else {
+        ++idle_;
+        WakeMainIfDue();
+        workersWake_.wait(guard);
+        --idle_;
+        continue;
+      }
+      WakeMainIfDue(done);
+    }
+  }
+
+  // Each phase of a file runs with the lock released.
+  void Prepare(std::unique_lock<std::mutex>& guard, const TagChoices& choices) {
+    const size_t i = nextPrepare_++;
+    items_[i].stage = Stage::kPreparing;
+    guard.unlock();
+    if (settings_.commentHeaderOf) items_[i].header = settings_.commentHeaderOf(i);
+    RetagOutcome outcome = PrepareRetag(Request(i, choices));
+    guard.lock();
+    items_[i].outcome = std::move(outcome);
+    items_[i].stage = Stage::kPrepared;
+    Count(items_[i]);
+  }
+
+  void Complete(std::unique_lock<std::mutex>& guard, size_t i, const TagChoices& choices) {
+    items_[i].stage = Stage::kCompleting;
+    guard.unlock();
+    CompleteRetag(Request(i, choices), items_[i].outcome);
+    guard.lock();
+    Finished(i);
+  }
+
+  // After the journal failed: files the workers finished since are put back.
+  void PutBackUncommitted() {
+    std::vector<RetagOutcome*> uncommitted;
+    for (size_t i = commitCursor_; i < files_.size(); ++i) {
+      uncommitted.push_back(&items_[i].outcome);
+    }
+    PutBack(uncommitted);
+  }
+
+  const std::vector<String>& files_;
+  const FixedTagChoices& choices_;
+  const BatchSettings& settings_;
+  const OutcomeSink& report_;
+  std::vector<Item> items_;
+  const size_t ahead_;
+
+  std::mutex lock_;
+  std::condition_variable mainWake_;     // this thread waits here
+  std::condition_variable workersWake_;  // the workers wait here
+  // Files go through the cursors in list order, each cursor behind the one
+  // above it.
+  size_t nextPrepare_ = 0;     // the next file to prepare
+  size_t recordCursor_ = 0;    // the first file not yet recorded
+  size_t completeCursor_ = 0;  // the first recorded file not yet taken to complete
+  size_t commitCursor_ = 0;    // the first file not yet committed
+  size_t dropCursor_ = 0;      // the first committed file whose copy is not yet taken
+  size_t reportCursor_ = 0;    // the first file not yet told
+  size_t held_ = 0;            // bytes the files in work hold (see BytesHeld)
+  unsigned idle_ = 0;          // workers waiting for work
+  bool stopping_ = false;
+  BatchEnd end_ = BatchEnd::kDone;
+};
+
 }  // namespace
 
 unsigned DefaultWorkerCount() {
@@ -54,61 +402,8 @@ unsigned DefaultWorkerCount() {
   return std::min(4u, std::max(1u, cores));
 }
 
-void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices,
-                const BatchSettings& settings, const OutcomeSink& report) {
-  if (NamesAFileTwice(files)) {
-    // Each retag of a file must be complete, its ".old" copy gone, before the next.
-    for (size_t i = 0; i < files.size(); ++i) {
-      report(i, RetagOne(files, i, choices, settings, false));
-    }
-    return;
-  }
-  const unsigned workers =
-      std::max(1u, std::min(settings.workers, static_cast<unsigned>(files.size())));
-
-  // The workers retag; this thread commits what they finished, in list order, a
-  // group at a time (one flush to the disk for the group, then the ".old"
-  // copies go), and only then reports those files.
-  std::vector<RetagOutcome> outcomes(files.size());
-  std::vector<bool> finished(files.size(), false);
-  std::mutex lock;
-  std::condition_variable changed;
-  std::atomic<size_t> next{0};
-  std::vector<FixedTagChoices> ownChoices;
-  for (unsigned w = 0; w < workers; ++w) ownChoices.push_back(choices.Detached());
-
-  std::vector<std::thread> threads;
-  for (unsigned w = 0; w < workers; ++w) {
-    threads.emplace_back([&, w] {
-      for (size_t i = next++; i < files.size(); i = next++) {
-        RetagOutcome outcome = RetagOne(files, i, ownChoices[w], settings, true);
-        std::lock_guard<std::mutex> guard(lock);
-        outcomes[i] = std::move(outcome);
-        finished[i] = true;
-        changed.notify_all();
-      }
-    });
-  }
-  for (size_t i = 0; i < files.size();) {
-    std::vector<RetagOutcome> group;
-    {
-      std::unique_lock<std::mutex> guard(lock);
-      changed.wait(guard, [&] { return finished[i]; });
-      // A flush costs about the same for one file as for many: let a group
-      // gather for a moment, unless the run is over or the group is large.
-      const auto deadline = std::chrono::steady_clock::now() + kGatherTime;
-      changed.wait_until(guard, deadline, [&] {
-        size_t ready = 0;
-        while (i + ready < files.size() && finished[i + ready]) ++ready;
-        return i + ready == files.size() || ready >= kLargeGroup;
-      });
-      for (size_t j = i; j < files.size() && finished[j]; ++j)
-        group.push_back(std::move(outcomes[j]));
-    }
-    std::vector<RetagOutcome*> pending;
-    for (RetagOutcome& outcome : group) pending.push_back(&outcome);
-    CommitRetags(pending);
-    for (const RetagOutcome& outcome : group) report(i++, outcome);
-  }
-  for (std::thread& thread : threads) thread.join();
+BatchEnd RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices,
+                    const BatchSettings& settings, const OutcomeSink& report) {
+  if (files.empty()) return BatchEnd::kDone;
+  return Batch(files, choices, settings, report).Run();
 }

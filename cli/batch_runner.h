@@ -1,7 +1,9 @@
 // Retags the files of one command line, two or more at a time where the
-// machine has the cores, and hands each file's outcome back in list order.
+// machine has the cores, each file recorded in the journal before it is
+// touched, and hands each file's outcome back in list order.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,19 +15,45 @@
 // Called on the calling thread, for index 0, 1, 2... in that order.
 using OutcomeSink = std::function<void(size_t index, const RetagOutcome& outcome)>;
 
+// The journal's part in a batch; every call comes from the calling thread.
+class BatchRecorder {
+ public:
+  virtual ~BatchRecorder() = default;
+  // A prepared file about to be touched: its entry, kept until Flush.
+  virtual void Record(size_t index, const RetagOutcome& prepared) = 0;
+  // A file whose new file is verified and on the disk, before its ".old" copy goes.
+  virtual void Committed(size_t index, const RetagOutcome& outcome) = 0;
+  // Puts what was recorded on the disk, in one flush; false when the journal
+  // could not be written (it takes no more records then).
+  virtual bool Flush() = 0;
+};
+
 struct BatchSettings {
   unsigned workers = 1;  // files in work at once
   bool dryRun = false;   // checks and edits only: nothing on disk changes
-  // When set, one comment header packet per file, written back as it is
-  // instead of the tag choices (taking a run back).
-  const std::vector<std::string>* commentHeaders = nullptr;
+  // When set, the comment header packet written back as it is for file i
+  // instead of the tag choices (taking a run back); empty when it cannot be
+  // had. Called on the workers, one call at a time per file.
+  std::function<std::string(size_t index)> commentHeaderOf;
+  // Where each file is recorded before it is touched; null for none.
+  BatchRecorder* recorder = nullptr;
+  // For the tests: the batch ends once this many files are reported, as if its
+  // process were killed there: nothing more is started, flushed or committed.
+  size_t endAfter = SIZE_MAX;
 };
 
-// settings.workers threads retag (at least one); the calling thread flushes
-// finished files to the disk in groups, deletes their ".old" copies and reports
-// them. A list that reaches one file twice is processed in order, one at a time.
-void RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices,
-                const BatchSettings& settings, const OutcomeSink& report);
+// How a batch ended: every file done; stopped because the journal could not
+// be written (files not yet committed are put back as they were, unreported);
+// or ended by endAfter.
+enum class BatchEnd { kDone, kJournalFailed, kEnded };
+
+// The workers prepare files ahead (read-only), this thread records a group of
+// them with one flush of the journal, the workers complete them, and this
+// thread flushes finished files in groups, records them committed, lets their
+// ".old" copies go and reports them. A list that reaches one file twice is
+// worked one file at a time.
+BatchEnd RetagFiles(const std::vector<String>& files, const FixedTagChoices& choices,
+                    const BatchSettings& settings, const OutcomeSink& report);
 
 // The number of cores, at least 1 and at most 4.
 unsigned DefaultWorkerCount();

@@ -10,10 +10,11 @@
 #include "cli/cli_texts.h"
 #include "cli/console_output.h"
 #include "cli/file_selection.h"
-#include "cli/journal.h"
 #include "cli/platform.h"
 #include "cli/result_lines.h"
+#include "cli/run_journal.h"
 #include "cli/tag_listing.h"
+#include "cli/terminal_text.h"
 #include "cli/undo.h"
 #include "engine/choosable_tags.h"
 #include "engine/message_table.h"
@@ -177,35 +178,43 @@ std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine
   return std::string();
 }
 
+int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
+
 // The retag itself: the journal first (the run stops here when it cannot be
-// written), then each file's line as it finishes, each retagged file recorded.
+// written), then each file's line as it is committed, each file recorded
+// before it is touched.
 int Retag(const ParsedLine& line, const std::vector<String>& files, const CliConsole& console) {
-  JournalWriter journal;
+  RunJournal journal;
   const bool recorded = !line.dryRun && !line.noJournal && !files.empty();
-  if (recorded && !journal.Create(StateFolder(), static_cast<int64_t>(std::time(nullptr))).ok()) {
-    PrintFormat(console.err, cli_text::kJournalNotWritten, DisplayPath(StateFolder()).c_str());
+  if (recorded && !journal.Start(StateFolder(), Now()).ok()) {
+    PrintFormat(console.err, cli_text::kJournalNotWritten, ShownPath(StateFolder()).c_str());
     return 1;
   }
-  std::vector<FileStamp> before(files.size());
-  for (size_t i = 0; recorded && i < files.size(); ++i) GetFileStamp(files[i], before[i]);
   ResultLines lines(console, line.quiet, files);
   BatchSettings settings;
   settings.workers = console.workers;
   settings.dryRun = line.dryRun;
-  RetagFiles(files, line.choices, settings, [&](size_t i, const RetagOutcome& outcome) {
-    lines.Line(i, outcome, line.dryRun ? &outcome.comments : nullptr);
-    if (recorded && outcome.kind != OutcomeKind::kFailure) {
-      JournalEntry entry;
-      entry.path = AbsolutePath(files[i]);
-      GetFileStamp(files[i], entry.stamp);
-      entry.oldStamp = before[i];
-      entry.commentHeader = outcome.oldCommentHeader;
-      journal.Add(entry);
+  settings.recorder = recorded ? &journal : nullptr;
+  settings.endAfter = console.endAfter;
+  const BatchEnd end =
+      RetagFiles(files, line.choices, settings, [&](size_t i, const RetagOutcome& outcome) {
+        lines.Line(i, outcome, line.dryRun ? &outcome.comments : nullptr);
+        if (outcome.oldCopyInTheWay) {
+          PrintFormat(console.err, cli_text::kOldCopyNote, ShownPath(outcome.filePath).c_str());
+        }
+      });
+  if (end != BatchEnd::kDone) {
+    lines.Stop();
+    if (end == BatchEnd::kJournalFailed) {
+      PrintFormat(console.err, cli_text::kJournalStopped, ShownPath(journal.Path()).c_str(),
+                  journal.Failure().detail());
     }
-  });
+    journal.Abandon();
+    return 1;
+  }
   lines.Done();
-  if (recorded && !journal.Finish().ok()) {
-    PrintFormat(console.err, cli_text::kJournalIncomplete, DisplayPath(journal.Path()).c_str());
+  if (recorded && !journal.Finish(Now()).ok()) {
+    PrintFormat(console.err, cli_text::kJournalIncomplete, ShownPath(journal.Path()).c_str());
     return 1;
   }
   return lines.AnyFailed() ? 1 : 0;
@@ -241,7 +250,8 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
     return 2;
   }
   if (line.undo) return UndoLastRun(line.dryRun, line.quiet, console);
-  const std::vector<String> files = SelectFiles(line.files, line.recursive, console.err);
-  if (line.show) return ShowTags(files, line.json, console);
-  return Retag(line, files, console);
+  const Selection selection = SelectFiles(line.files, line.recursive, console.err);
+  const int status = line.show ? ShowTags(selection.files, line.json, console)
+                               : Retag(line, selection.files, console);
+  return status == 0 && selection.skipped ? 1 : status;
 }

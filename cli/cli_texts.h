@@ -46,8 +46,8 @@ inline constexpr char kUsageTail[] =
     "~/.local/state/mirale (%LOCALAPPDATA%\\Mirale on Windows); when that cannot be\n"
     "written the run stops before any file. --undo restores the files the last run\n"
     "retagged that have not changed since; the run before is next.\n"
-    "Exit status: 0 all files retagged, 1 a file failed (or was not restored, or the\n"
-    "journal could not be written), 2 a usage error.\n";
+    "Exit status: 0 all files retagged, 1 a file failed or an argument was skipped\n"
+    "(or a file was not restored, or the journal could not be written), 2 a usage error.\n";
 
 inline constexpr char kVersion[] = "mirale-cli " MIRALE_SHORT_VERSION_TEXT "\n";
 
@@ -70,7 +70,15 @@ inline constexpr char kNotTaggable[] = "not an .ogg, .opus or .oga file";
 inline constexpr char kNoSuchFile[] = "no such file";
 inline constexpr char kAFolder[] = "a folder";
 inline constexpr char kNotRegular[] = "not a regular file";
+inline constexpr char kPathTooLong[] = "path too long";
+inline constexpr char kPermissionDenied[] = "permission denied";
+inline constexpr char kCannotReach[] = "cannot be reached";
+inline constexpr char kCannotReadFolder[] = "cannot read the folder";
 inline constexpr char kChangedSince[] = "changed since that run";
+inline constexpr char kOldCopyNotOurs[] = "its .old file is not the file that run left";
+inline constexpr char kCannotPutBackOldCopy[] = "cannot put its .old file back";
+inline constexpr char kOldHeaderUnusable[] =
+    "the old tags in the journal do not read as this file's";
 
 // A file --show cannot read, and why.
 inline constexpr char kCannotShow[] = "mirale-cli: %s: %s\n";
@@ -82,12 +90,33 @@ inline constexpr char kJournalNotWritten[] =
     "(--no-journal runs without one)\n";
 inline constexpr char kJournalIncomplete[] =
     "mirale-cli: the journal %s is incomplete: --undo will miss files\n";
+inline constexpr char kJournalStopped[] =
+    "mirale-cli: cannot write the journal %s (%s): the run stops here; the files without a "
+    "line above were not touched\n";
+inline constexpr char kOldCopyNote[] =
+    "mirale-cli: %s.old holds the original from an interrupted run: 'mirale-cli --undo' puts "
+    "it back\n";
 
 // --undo.
 inline constexpr char kNoRun[] = "mirale-cli: no run to undo (%s)\n";
 inline constexpr char kJournalUnreadable[] = "mirale-cli: cannot read the journal %s (%s)\n";
 inline constexpr char kUndoing[] = "Undoing the run of %s (%lu files)\n";
-inline constexpr char kJournalKept[] = "mirale-cli: the journal stays as it was: %s\n";
+inline constexpr char kRunInProgress[] =
+    "mirale-cli: a run is in progress (its journal %s is in use): undo it once it has ended\n";
+inline constexpr char kOlderJournal[] =
+    "mirale-cli: the journal %s was written by an older mirale-cli and cannot be undone by "
+    "this one; it is left as it is\n";
+inline constexpr char kEmptyJournalRemoved[] =
+    "mirale-cli: removed %s, the journal of a run that stopped before its first file\n";
+inline constexpr char kJournalDamaged[] =
+    "mirale-cli: the journal %s is damaged after its first %lld bytes: files recorded after "
+    "that cannot be put back\n";
+inline constexpr char kJournalKept[] =
+    "mirale-cli: cannot record the undo in the journal %s: the next --undo checks its files "
+    "again\n";
+inline constexpr char kFilesRemain[] =
+    "mirale-cli: %lu files of that run are not back yet: its journal keeps them for the next "
+    "--undo\n";
 
 // The progress line.
 inline constexpr char kProgress[] = "%lu/%lu files, %.1f MB/s, %s left";

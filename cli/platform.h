@@ -2,6 +2,7 @@
 // arguments as UTF-8, how a UTF-8 argument names a file, how paths are shown,
 // the terminal, the user's language and how UTF-8 text reaches the console.
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ bool UserWantsFrench();
 // Writes UTF-8 text to stream: as UTF-16 to a Windows console (whatever its
 // code page), as the UTF-8 bytes anywhere else (a file, a pipe, a terminal).
 void WriteText(FILE* stream, const std::string& utf8);
+
+// This process's id, for the journal's start record.
+uint64_t CurrentProcessId();
 
 // Whether the stream is a terminal (progress is drawn only there).
 bool IsTerminal(FILE* stream);

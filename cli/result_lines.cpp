@@ -6,6 +6,7 @@
 #include "cli/console_output.h"
 #include "cli/platform.h"
 #include "cli/tag_listing.h"
+#include "cli/terminal_text.h"
 #include "engine/message_table.h"
 #include "files/file_system.h"
 #include "text/encodings.h"
@@ -58,7 +59,7 @@ void ResultLines::Line(size_t index, const RetagOutcome& outcome,
   if (failed) anyFailed_ = true;
   if (failed || !quiet_) {
     progress_.Hide();
-    WriteText(console_.out, DisplayPath(files_[index]).c_str());
+    WriteText(console_.out, ShownPath(files_[index]));
     Coloured(kColours[static_cast<int>(outcome.kind)],
              Utf8FromWindows1252(outcome.Segment().CStr()));
     WriteText(console_.out, "\n");
@@ -67,6 +68,8 @@ void ResultLines::Line(size_t index, const RetagOutcome& outcome,
   }
   progress_.Advance(sizes_[index]);
 }
+
+void ResultLines::Stop() { progress_.Hide(); }
 
 void ResultLines::Done() {
   progress_.Hide();

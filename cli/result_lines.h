@@ -24,6 +24,8 @@ class ResultLines {
             const std::vector<std::string>* tags = nullptr);
   // The completion line; the progress line is cleared first.
   void Done();
+  // A run that stopped before its end: only the progress line is cleared.
+  void Stop();
   bool AnyFailed() const { return anyFailed_; }
 
  private:

@@ -8,55 +8,22 @@
 #include "cli/console_output.h"
 #include "cli/platform.h"
 #include "cli/result_lines.h"
+#include "cli/terminal_text.h"
 #include "engine/message_table.h"
 #include "files/file_system.h"
 #include "vorbis/comment_packet.h"
 
 namespace {
 
-// The headers of the file where it lies, read only; the reason of a failure as
-// the result lines give it (windows-1252).
 bool ReadFileTags(const String& path, FileTags& tags, std::string& reason) {
-  ScopedFile file;
-  if (!OpenFile(path, "rb", file).ok()) {
-    reason = CurrentMessages().CannotOpenInput;
-    return false;
-  }
-  TagEditor editor;
-  if (!editor.OpenFile(file.Get()).ok()) {
-    reason = editor.LastError();
-    return false;
-  }
-  if (!ParseCommentHeader(editor.OriginalCommentHeader(), tags)) {
+  std::string packet;
+  bool opus;
+  if (!ReadFileCommentHeader(path, packet, opus, reason)) return false;
+  if (!ParseCommentHeader(packet, tags)) {
     reason = kErrorCorruptSecondary;
     return false;
   }
   return true;
-}
-
-// How many bytes the valid UTF-8 sequence at p takes (p holds left bytes), 0
-// when it is not one: no overlong forms, no surrogates, nothing above U+10FFFF.
-size_t Utf8SequenceLength(const unsigned char* p, size_t left) {
-  if (p[0] < 0x80) return 1;
-  size_t length;
-  uint32_t code;
-  uint32_t least;
-  if ((p[0] & 0xE0) == 0xC0) {
-    length = 2, code = p[0] & 0x1F, least = 0x80;
-  } else if ((p[0] & 0xF0) == 0xE0) {
-    length = 3, code = p[0] & 0x0F, least = 0x800;
-  } else if ((p[0] & 0xF8) == 0xF0) {
-    length = 4, code = p[0] & 0x07, least = 0x10000;
-  } else {
-    return 0;
-  }
-  if (left < length) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-    code = code << 6 | (p[i] & 0x3F);
-  }
-  if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  return length;
 }
 
 void PrintJson(FILE* out, const std::string& path, const FileTags& tags) {
@@ -76,6 +43,23 @@ void PrintJson(FILE* out, const std::string& path, const FileTags& tags) {
 
 }  // namespace
 
+bool ReadFileCommentHeader(const String& path, std::string& packet, bool& opus,
+                           std::string& reason) {
+  ScopedFile file;
+  if (!OpenFile(path, "rb", file).ok()) {
+    reason = CurrentMessages().CannotOpenInput;
+    return false;
+  }
+  TagEditor editor;
+  if (!editor.OpenFile(file.Get()).ok()) {
+    reason = editor.LastError();
+    return false;
+  }
+  packet = editor.OriginalCommentHeader();
+  opus = editor.IsOpus();
+  return true;
+}
+
 bool ParseCommentHeader(const std::string& packet, FileTags& tags) {
   CommentList list;
   if (!ReadCommentHeader(reinterpret_cast<const unsigned char*>(packet.data()), packet.size(),
@@ -90,7 +74,7 @@ bool ParseCommentHeader(const std::string& packet, FileTags& tags) {
 void PrintCommentLines(FILE* out, const std::vector<std::string>& comments, const char* indent) {
   for (const std::string& comment : comments) {
     WriteText(out, indent);
-    WriteText(out, comment);
+    WriteText(out, TerminalText(comment));
     WriteText(out, "\n");
   }
 }
@@ -134,7 +118,7 @@ int ShowTags(const std::vector<String>& files, bool json, const CliConsole& cons
     FileTags tags;
     std::string reason;
     if (!ReadFileTags(path, tags, reason)) {
-      PrintFormat(console.err, cli_text::kCannotShow, DisplayPath(path).c_str(),
+      PrintFormat(console.err, cli_text::kCannotShow, ShownPath(path).c_str(),
                   Utf8FromWindows1252(reason.c_str()).c_str());
       status = 1;
       continue;
@@ -143,8 +127,8 @@ int ShowTags(const std::vector<String>& files, bool json, const CliConsole& cons
       PrintJson(console.out, DisplayPath(path), tags);
       continue;
     }
-    PrintFormat(console.out, cli_text::kShownFile, DisplayPath(path).c_str());
-    WriteText(console.out, tags.vendor);
+    PrintFormat(console.out, cli_text::kShownFile, ShownPath(path).c_str());
+    WriteText(console.out, TerminalText(tags.vendor));
     WriteText(console.out, "\n");
     PrintCommentLines(console.out, tags.comments, "  ");
   }

@@ -13,10 +13,17 @@ struct FileTags {
   std::vector<std::string> comments;  // key=value entries as stored, in order
 };
 
+// The comment header packet of the file at path, from its headers only, and
+// whether the file is Opus; false with the reason (windows-1252, as the result
+// lines give it) when it cannot be read.
+bool ReadFileCommentHeader(const String& path, std::string& packet, bool& opus,
+                           std::string& reason);
+
 // Reads a Vorbis or Opus comment header packet; false when it is neither.
 bool ParseCommentHeader(const std::string& packet, FileTags& tags);
 
-// The comment entries as lines, each after indent, exactly as stored.
+// The comment entries as lines, each after indent, as stored but for what a
+// terminal must not get raw (see terminal_text.h).
 void PrintCommentLines(FILE* out, const std::vector<std::string>& comments, const char* indent);
 
 // text as a JSON string, quotes included: UTF-8 kept, control characters

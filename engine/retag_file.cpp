@@ -2,8 +2,10 @@
 // edit, write, verify, commit.
 #include "engine/retag_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "engine/choosable_tags.h"
 #include "engine/file_name_tags.h"
@@ -13,6 +15,7 @@
 #include "format/format_string.h"
 #include "ogg/rewrite_verifier.h"
 #include "text/encodings.h"
+#include "vorbis/comment_packet.h"
 
 namespace {
 
@@ -55,15 +58,21 @@ class Retag {
         choices_(*request.choices),
         messages_(CurrentMessages()),
         outcome_(outcome),
-        path_(FollowLinks(request.path)),
+        path_(outcome.filePath.IsEmpty() ? FollowLinks(request.path) : outcome.filePath),
         oldPath_(Concat(path_, ".old")) {}
 
-  void Run() {
-    if (!Validate()) return;
-    if (request_.dryRun) return Finish();
-    if (!Move() || !Open()) return;
+  // Reads and checks only; listed adds the refusals of a listed file.
+  void Prepare(bool listed) {
+    outcome_.filePath = path_;
+    if (listed && !CheckListed()) return;
+    if (!CheckDate() || !Validate() || !CheckOldPath()) return;
+    Finish();
+  }
+
+  void Complete() {
+    if (!CheckDate() || !Move() || !Open()) return;
     Edit(editor_);
-    if (!Write() || !Verify()) return;
+    if (!Write() || !Verify() || !VerifyTagsAsRead()) return;
     Commit();
     Finish();
   }
@@ -86,28 +95,56 @@ class Retag {
     return status.detail();
   }
 
-  // What can be refused before the file is touched: the date, and the headers
-  // read from the file where it lies. The file stays as it was.
-  bool Validate() {
+  // A read-only file is refused untouched, and anything but a regular file.
+  bool CheckListed() {
+    if (IsReadOnlyFile(request_.path)) return Fail(messages_.FileIsReadOnly);
+    if (KindOfFile(request_.path) != FileKind::kRegular) return Fail(messages_.CannotOpenInput);
+    return true;
+  }
+
+  bool CheckDate() {
     for (const ChoosableTag& tag : kChoosableTags) {
       if (tag.source == TagSource::kDateField && choices_.IsTicked(tag.box) &&
           !NormalisedDate(choices_.FieldText(tag.field), date_)) {
         return Fail(messages_.BadDate);
       }
     }
+    return true;
+  }
+
+  // What can be refused before the file is touched: the headers read from the
+  // file where it lies, and the header that would replace its own. The file
+  // stays as it was.
+  bool Validate() {
     ScopedFile file;
-    if (!OpenFile(path_, "rb", file).ok()) return Fail(messages_.CannotOpenInput);
+    if (!OpenFile(path_, "rb", file).ok() || !GetOpenFileState(file.Get(), outcome_.before).ok()) {
+      return Fail(messages_.CannotOpenInput);
+    }
     CountedInput input = Input(file.Get());
     TagEditor editor;
     const Status opened = editor.Open(&input, CountedInput::Read, WriteToFile);
     if (!opened.ok()) return Fail(EditorFailure(opened, input.Failed()));
     outcome_.oldCommentHeader = editor.OriginalCommentHeader();
+    outcome_.opus = editor.IsOpus();
+    if (request_.commentHeader != nullptr &&
+        !editor.AcceptsCommentHeader(*request_.commentHeader)) {
+      return Fail(kErrorCorruptSecondary);
+    }
     if (request_.dryRun) {
-      // The old path must be free for the move; a left-over ".old" is refused.
-      if (KindOfFile(oldPath_) != FileKind::kMissing) return Fail(messages_.CannotRenameInput);
       Edit(editor);
       Report(editor);
     }
+    return true;
+  }
+
+  // The move needs the ".old" name free (a left-over copy is never replaced),
+  // short enough for the file system, in a folder that may be written.
+  bool CheckOldPath() {
+    if (KindOfFile(oldPath_) != FileKind::kMissing) {
+      outcome_.oldCopyInTheWay = true;
+      return Fail(messages_.CannotRenameInput);
+    }
+    if (!CheckNewName(oldPath_).ok()) return Fail(messages_.CannotRenameInput);
     return true;
   }
 
@@ -119,8 +156,16 @@ class Retag {
     return true;
   }
 
+  // What moved must be the file that was prepared (and recorded): another
+  // program may have written it since; then it goes back.
   bool Open() {
-    if (!OpenFile(oldPath_, "rb", oldFile_).ok()) return Fail(messages_.CannotOpenInput);
+    FileState moved;
+    if (!OpenFile(oldPath_, "rb", oldFile_).ok() || !GetOpenFileState(oldFile_.Get(), moved).ok() ||
+        moved != outcome_.before) {
+      oldFile_.Close();
+      RenameFile(oldPath_.CStr(), path_.CStr());
+      return Fail(messages_.CannotOpenInput);
+    }
     oldFile_.UseBuffer(kStreamBufferSize);
     input_ = Input(oldFile_.Get());
     const Status opened = editor_.Open(&input_, CountedInput::Read,
@@ -211,7 +256,8 @@ class Retag {
       output.Close();
       return Discard(messages_.VerifyFailed);
     }
-    if (!request_.deferCommit && !FlushToDisk(output.Get()).ok()) {
+    if ((!request_.deferCommit && !FlushToDisk(output.Get()).ok()) ||
+        !GetOpenFileState(output.Get(), outcome_.after).ok()) {
       output.Close();
       return Discard(kErrorWrite);
     }
@@ -219,9 +265,30 @@ class Retag {
     return true;
   }
 
+  // A header written as it was given is read back as a decoder reads it, and
+  // its tags compared with the tags it was meant to hold.
+  bool VerifyTagsAsRead() {
+    if (request_.commentHeader == nullptr) return true;
+    const std::string& packet = *request_.commentHeader;
+    CommentList meant;
+    ScopedFile file;
+    TagEditor written;
+    if (!ReadCommentHeader(reinterpret_cast<const unsigned char*>(packet.data()), packet.size(),
+                           meant) ||
+        !OpenFile(path_, "rb", file).ok() || !written.OpenFile(file.Get()).ok() ||
+        meant.vendor != written.Vendor()) {
+      return Discard(messages_.VerifyFailed);
+    }
+    const std::vector<std::string_view> entries = EntriesOf(*written.Comments());
+    if (!std::equal(entries.begin(), entries.end(), meant.entries.begin(), meant.entries.end())) {
+      return Discard(messages_.VerifyFailed);
+    }
+    return true;
+  }
+
   // Only a verified new file, on the disk, lets the old copy go.
   void Commit() {
-    Report(editor_);
+    outcome_.vendor = editor_.Vendor() != nullptr ? editor_.Vendor() : "";
     if (request_.deferCommit) {
       outcome_.newPath = path_;
       outcome_.pendingOldPath = oldPath_;
@@ -298,20 +365,29 @@ void RetagOutcome::Warn(const char* text) {
   if (kind == OutcomeKind::kOk) kind = OutcomeKind::kWarning;
 }
 
-void CommitRetags(const std::vector<RetagOutcome*>& outcomes) {
+void FlushRetags(const std::vector<RetagOutcome*>& outcomes) {
   std::vector<String> written;
   for (const RetagOutcome* outcome : outcomes) {
     if (!outcome->pendingOldPath.IsEmpty()) written.push_back(outcome->newPath);
   }
-  if (written.empty()) return;
-  const bool flushed = FlushFilesToDisk(written).ok();
+  if (written.empty() || FlushFilesToDisk(written).ok()) return;
+  // One file gone or failing must not fail the others: each on its own.
   for (RetagOutcome* outcome : outcomes) {
     if (outcome->pendingOldPath.IsEmpty()) continue;
-    if (!flushed) {
-      RemoveFile(outcome->newPath.CStr());
-      outcome->kind = OutcomeKind::kFailure;
-      outcome->message.Assign(kErrorWrite);
-    } else if (!RemoveFile(outcome->pendingOldPath.CStr()).ok()) {
+    const Status flushed = FlushFileToDisk(outcome->newPath);
+    if (flushed.ok()) continue;
+    RemoveFile(outcome->newPath.CStr());
+    outcome->kind = OutcomeKind::kFailure;
+    outcome->message.Assign(
+        flushed.code() == StatusCode::kNotFound ? CurrentMessages().CannotOpenOutput : kErrorWrite);
+    outcome->pendingOldPath = String();
+  }
+}
+
+void DropOldCopies(const std::vector<RetagOutcome*>& outcomes) {
+  for (RetagOutcome* outcome : outcomes) {
+    if (outcome->pendingOldPath.IsEmpty()) continue;
+    if (!RemoveFile(outcome->pendingOldPath.CStr()).ok()) {
       outcome->Warn(CurrentMessages().CannotDeleteOldFile);
     }
     outcome->pendingOldPath = String();
@@ -330,24 +406,28 @@ String RetagOutcome::Segment() const {
   return Concat(" ", message);
 }
 
-RetagOutcome RetagFile(const RetagRequest& request) {
+RetagOutcome PrepareRetag(const RetagRequest& request) {
   RetagOutcome outcome;
-  Retag(request, outcome).Run();
+  Retag(request, outcome).Prepare(true);
   return outcome;
 }
 
+void CompleteRetag(const RetagRequest& request, RetagOutcome& outcome) {
+  if (outcome.kind == OutcomeKind::kFailure || request.dryRun) return;
+  Retag(request, outcome).Complete();
+}
+
 RetagOutcome RetagListedFile(const RetagRequest& request) {
-  if (IsReadOnlyFile(request.path)) {
-    RetagOutcome outcome;
-    outcome.message.Assign(CurrentMessages().FileIsReadOnly);
-    return outcome;
-  }
-  if (KindOfFile(request.path) != FileKind::kRegular) {
-    RetagOutcome outcome;
-    outcome.message.Assign(CurrentMessages().CannotOpenInput);
-    return outcome;
-  }
-  return RetagFile(request);
+  RetagOutcome outcome = PrepareRetag(request);
+  CompleteRetag(request, outcome);
+  return outcome;
+}
+
+RetagOutcome RetagFile(const RetagRequest& request) {
+  RetagOutcome outcome;
+  Retag(request, outcome).Prepare(false);
+  CompleteRetag(request, outcome);
+  return outcome;
 }
 
 bool RetagFile(const String& path, String& message, int position, const TagChoices& choices,

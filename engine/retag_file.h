@@ -1,13 +1,15 @@
-// RetagFile: rewrites the comment header of one Ogg Vorbis file in place, through
-// a backup at its path with ".old" appended, following the user's tag choices.
-// RetagListedFile adds what both front ends need around it: the read-only test
-// and one outcome (ok, warning or failure with its message) to show.
+// RetagFile: rewrites the comment header of one Ogg Vorbis or Opus file in place,
+// through a backup at its path with ".old" appended, following the user's tag
+// choices. In two phases for a journal: PrepareRetag only reads and checks,
+// CompleteRetag touches the file. RetagListedFile does both, with what both
+// front ends need around it: one outcome (ok, warning or failure) to show.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "base/padding_policy.h"
 #include "engine/tag_choices.h"
+#include "files/file_system.h"
 #include "text/shared_string.h"
 #include "vorbis/tag_editor.h"
 
@@ -19,13 +21,15 @@ struct RetagRequest {
   // what a real run would do as far as it can be known without writing.
   bool dryRun = false;
   // When set, this whole comment header packet is written as it is, instead of
-  // the comment list edited by the choices (taking a retag back).
+  // the comment list edited by the choices (taking a retag back): only when it
+  // reads as a comment header of the file's codec, and the tags read back from
+  // the new file must be its tags.
   const std::string* commentHeader = nullptr;
   // The padding a rewrite leaves after the new comment header, so that the next
   // edit fits in place; none by default (the dialog keeps its bytes as they are).
   PaddingPolicy padding{/*noPadding=*/true};
   // Leaves the flush of the new file to the disk and the removal of the ".old"
-  // copy to CommitRetags, so that a batch of files is flushed at once.
+  // copy to FlushRetags and DropOldCopies, so that a batch is flushed at once.
   bool deferCommit = false;
   // Replace fread and fwrite on the files, so that tests can make the disk fail.
   ReadFunc read = nullptr;
@@ -41,12 +45,23 @@ struct RetagOutcome {
   String message;
   // The comment header packet the file had, once its headers were read.
   std::string oldCommentHeader;
-  // The comments written (or, in a dry run, that would be written), key=value
-  // in UTF-8, in list order; and the vendor text kept.
+  // What a journal records, once PrepareRetag has read the file: the file
+  // itself (links followed), its codec and state before it is touched; and the
+  // new file's state once written and verified.
+  String filePath;
+  bool opus = false;
+  FileState before;
+  FileState after;
+  // The refusal came from a ".old" file already beside the file: the original
+  // left by an interrupted or failed run, most likely.
+  bool oldCopyInTheWay = false;
+  // In a dry run, the comments that would be written, key=value in UTF-8, in
+  // list order (a real run does not keep them: they may be large); and the
+  // vendor text kept.
   std::vector<std::string> comments;
   std::string vendor;
   // With deferCommit: the new file, verified but not yet flushed, and the
-  // ".old" copy that CommitRetags removes once it is on the disk.
+  // ".old" copy that DropOldCopies removes once it is on the disk.
   String newPath;
   String pendingOldPath;
 
@@ -56,20 +71,32 @@ struct RetagOutcome {
   String Segment() const;
 };
 
-// The result of one listed file, as both front ends show it: a read-only file
-// is refused untouched, any other goes through RetagFile.
+// The read-only phase of a listed file: refuses a read-only file or one that
+// is not a regular file, then validates what can be without touching it (the
+// date, its headers, a replacement header, the ".old" name free and makable).
+// A failure leaves the file as it was. In a dry run the outcome is final and
+// tells what a real run would do; otherwise a prepared outcome (not a failure)
+// goes to CompleteRetag.
+RetagOutcome PrepareRetag(const RetagRequest& request);
+// The phase that touches the file, after a PrepareRetag of the same request:
+// moves it to its ".old" path (refused when it is no longer the file that was
+// prepared), writes, verifies, flushes and deletes the ".old" copy (or leaves
+// those two to the batch with deferCommit). Any failure after the move leaves
+// the untouched file at the ".old" path and nothing at path.
+void CompleteRetag(const RetagRequest& request, RetagOutcome& outcome);
+
+// The result of one listed file, as both front ends show it: both phases.
 RetagOutcome RetagListedFile(const RetagRequest& request);
 
-// Validates, moves the file to its ".old" path, reads and edits its headers,
-// writes the new file, verifies it, flushes it and deletes the ".old" copy.
-// Refusals before the move leave the file as it was; any later failure leaves
-// the untouched file at the ".old" path and nothing at path.
+// Both phases without the listed file's refusals (read-only, not regular).
 RetagOutcome RetagFile(const RetagRequest& request);
 
-// Flushes the new files of deferred retags to the disk, all at once, and only
-// then removes their ".old" copies. When the flush fails, the new files are
-// removed and the ".old" copies kept: those retags become failures.
-void CommitRetags(const std::vector<RetagOutcome*>& outcomes);
+// Puts the new files of deferred retags on the disk, all at once where the
+// system can; when that fails, one by one, so that only a file that fails
+// fails: its new file is removed and its ".old" copy kept.
+void FlushRetags(const std::vector<RetagOutcome*>& outcomes);
+// Then removes the ".old" copies of the deferred retags still pending.
+void DropOldCopies(const std::vector<RetagOutcome*>& outcomes);
 
 // The date field validated and normalised to YYYY[-MM[-DD[ hh[:mm[:ss]]]]];
 // false when it holds no leading number or a field is out of range.

@@ -29,3 +29,23 @@ Status FlushToSystem(FILE* file) {
   if (std::fflush(file) == 0) return Status::Ok();
   return ErrnoStatus("cannot write the file", errno);
 }
+
+FileKind KindOfFile(const String& path) {
+  FileKind kind;
+  GetFileKind(path, kind);
+  return kind;
+}
+
+Status GetFileIdentity(const String& path, FileIdentity& identity) {
+  FileState state;
+  const Status queried = GetFileState(path, state);
+  if (queried.ok()) identity = state.identity;
+  return queried;
+}
+
+Status GetOpenFileIdentity(FILE* file, FileIdentity& identity) {
+  FileState state;
+  const Status queried = GetOpenFileState(file, state);
+  if (queried.ok()) identity = state.identity;
+  return queried;
+}

@@ -38,6 +38,28 @@ Status FlushFilesToDisk(const std::vector<String>& paths);
 // Asks the system to start putting the file's written data on the disk without
 // waiting, where it can, so that a FlushToDisk after more work waits less.
 void StartFlushToDisk(FILE* file);
+// Puts one closed file on the disk: what a group whose FlushFilesToDisk failed
+// falls back to, so that one file's failure stays its own.
+Status FlushFileToDisk(const String& path);
+// Writes the stream's buffers and puts the file's data (and its size) on the
+// disk, not its other metadata: the cheapest flush that makes appended bytes
+// durable (fdatasync; FlushFileBuffers on Windows).
+Status FlushDataToDisk(FILE* file);
+// Puts the folder's entries on the disk, so that a file just made in it is
+// found after a crash; Windows's file systems need nothing here.
+Status FlushFolderToDisk(const String& folder);
+
+// Positions and locks of open files.
+
+// Moves the stream to offset bytes from the start (past 2 GiB too).
+Status SeekFile(FILE* file, int64_t offset);
+// Cuts the open file to size bytes (after writing the stream's buffers).
+Status TruncateOpenFile(FILE* file, int64_t size);
+// Takes an exclusive lock on the open file for this stream, without waiting:
+// kBusy when another open of it (in any process) holds one. The lock goes when
+// the stream is closed. flock on POSIX; LockFileEx on Windows, on a byte far
+// past any content, so that others may still read the file.
+Status LockOpenFile(FILE* file);
 
 // Names.
 
@@ -52,6 +74,14 @@ Status RemoveFile(const char* path);
 enum class FileKind { kMissing, kRegular, kFolder, kOther };
 // What path names, links followed: a FIFO or a device is kOther.
 FileKind KindOfFile(const String& path);
+// The same, with why a path could not be queried: kNotFound, kTooLarge (a path
+// or name longer than the system takes), kDenied...; kind is kMissing then.
+Status GetFileKind(const String& path, FileKind& kind);
+
+// Whether a new name could be made where path points, as a rename to it would:
+// kTooLarge when its last part passes the file system's limit on names,
+// kDenied when its folder may not be written. Ok when it cannot be told.
+Status CheckNewName(const String& path);
 
 // True when the file exists and may not be written: the read-only attribute on
 // Windows, no write bit on POSIX. A file that cannot be queried is not read-only.
@@ -70,6 +100,8 @@ struct FileIdentity {
   }
 };
 Status GetFileIdentity(const String& path, FileIdentity& identity);
+// The identity of the file a stream has open: tells whether a path still names it.
+Status GetOpenFileIdentity(FILE* file, FileIdentity& identity);
 
 // A file's size and last-write time (links followed): a file whose stamp is
 // unchanged has not been written since. The time is in the system's own units.
@@ -82,6 +114,20 @@ struct FileStamp {
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 Status GetFileStamp(const String& path, FileStamp& stamp);
+
+// Which file a path reaches and its stamp: a file whose state is unchanged is
+// the same file, not written since.
+struct FileState {
+  FileIdentity identity;
+  FileStamp stamp;
+  bool operator==(const FileState& other) const {
+    return identity == other.identity && stamp == other.stamp;
+  }
+  bool operator!=(const FileState& other) const { return !(*this == other); }
+};
+Status GetFileState(const String& path, FileState& state);
+// The same for the file a stream has open (cheaper than by its path).
+Status GetOpenFileState(FILE* file, FileState& state);
 
 // The size in bytes of an open file; size is left as it was on failure.
 Status GetOpenFileSize(FILE* file, int64_t& size);

@@ -14,7 +14,7 @@ const SystemErrorCode kErrnoCodes[] = {
     {EDQUOT, StatusCode::kNoSpace},
 #endif
     {EBUSY, StatusCode::kBusy},      {ETXTBSY, StatusCode::kBusy},
-    {EINVAL, StatusCode::kInvalid},  {ENAMETOOLONG, StatusCode::kInvalid},
+    {EINVAL, StatusCode::kInvalid},  {ENAMETOOLONG, StatusCode::kTooLarge},
 };
 
 }  // namespace

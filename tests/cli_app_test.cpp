@@ -2,6 +2,7 @@
 // exit codes, usage errors and skipped arguments.
 #include "cli/cli_app.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include "cli/natural_order.h"
 #include "cli/progress.h"
 #include "cli/tag_listing.h"
+#include "cli/terminal_text.h"
 #include "engine/message_table.h"
 #include "tests/support/cli_harness.h"
 #include "text/shared_string.h"
@@ -147,7 +149,9 @@ TEST_F(CliTest, LinksFifosAndOwnersAreHandledAsTheUserExpects) {
     ASSERT_EQ(chmod(real.c_str(), 06754), 0);
   }
   const CliRun run = Cli({"--album", "A", real, link, "./" + real, hard, fifo}, false, false, 3);
-  EXPECT_EQ(run.status, 0) << run.out;
+  // The FIFO skipped makes the exit status 1; every file is retagged.
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_EQ(run.out.find("Cannot"), std::string::npos) << run.out;
   EXPECT_NE(run.err.find("pipe.ogg: not a regular file"), std::string::npos) << run.err;
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_TRUE(fs::is_fifo(fifo));
@@ -193,7 +197,20 @@ TEST_F(CliTest, DryRunChangesNothingAndTellsWhatTheRunWould) {
   const std::string warned = folder_.Put("NoSeparator.ogg", fixtures::Basic());
   const std::string blocked = folder_.Put("Blocked - Song.ogg", fixtures::Basic());
   folder_.Put("Blocked - Song.ogg.old", fixtures::Bytes{'x'});
-  const std::vector<std::string> files = {good, warned, blocked};
+  // The run's other refusals: a name whose ".old" passes the file system's
+  // limit, a read-only file, a folder that cannot be written.
+  const std::string longName = folder_.Put(std::string(251, 'n') + ".ogg", fixtures::Basic());
+  const std::string readOnly = folder_.Put("read only.ogg", fixtures::Basic());
+  fs::permissions(readOnly,
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  std::vector<std::string> files = {good, warned, blocked, longName, readOnly};
+#ifndef _WIN32
+  fs::create_directory(folder_.File("locked"));
+  const std::string inLocked = folder_.Put("locked/song.ogg", fixtures::Basic());
+  fs::permissions(folder_.File("locked"), fs::perms::owner_write, fs::perm_options::remove);
+  files.push_back(inLocked);
+#endif
   std::vector<fixtures::Bytes> before;
   for (const std::string& file : files) before.push_back(fixtures::ReadFile(file));
   const std::vector<std::string> options = {"--album=Live", "--title-from-name",
@@ -211,6 +228,8 @@ TEST_F(CliTest, DryRunChangesNothingAndTellsWhatTheRunWould) {
             std::string::npos)
       << dry.out;
   EXPECT_NE(dry.out.find(blocked + " Cannot rename input.\n"), std::string::npos) << dry.out;
+  EXPECT_NE(dry.out.find(longName + " Cannot rename input.\n"), std::string::npos) << dry.out;
+  EXPECT_NE(dry.err.find("Blocked - Song.ogg.old holds the original"), std::string::npos);
   for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(fixtures::ReadFile(files[i]), before[i]);
   EXPECT_FALSE(fs::exists(JournalFolder()));
 
@@ -219,6 +238,7 @@ TEST_F(CliTest, DryRunChangesNothingAndTellsWhatTheRunWould) {
   const CliRun real = Cli(arguments);
   EXPECT_EQ(real.status, dry.status);
   EXPECT_EQ(real.out, WithoutTagLines(dry.out));
+  EXPECT_EQ(real.err, dry.err);
   EXPECT_EQ(inspect::CommentEntriesOf(good),
             (std::vector<std::string>{"ARTIST=Fixture Artist", "ALBUM=Live", "TRACKNUMBER=1",
                                       "TITLE=Song"}));
@@ -239,7 +259,7 @@ TEST_F(CliTest, ShowPrintsTheTagsAsStoredAndReadsOnly) {
   EXPECT_EQ(text.status, 1);
   EXPECT_EQ(text.out, song + "\n  vendor: " + vendor +
                           "\n  artist=lower\n  ARTIST=Upper\n  Title=\xC3\x89t\xC3\xA9 \xE2\x82\xAC"
-                          "\n  X=a\tb \"q\" \x01\n  BAD=\xFF!\n  COMMENT=" +
+                          "\n  X=a\\x09b \"q\" \\x01\n  BAD=\\xff!\n  COMMENT=" +
                           large + "\n");
   EXPECT_NE(text.err.find("broken.ogg: Input truncated or empty."), std::string::npos) << text.err;
 
@@ -276,6 +296,84 @@ TEST(JsonString, EscapesControlsAndReplacesInvalidUtf8) {
       {std::string("a\0b", 3), "\"a\\u0000b\""},
   };
   for (const auto& row : rows) EXPECT_EQ(JsonString(row.first), row.second) << row.first;
+}
+
+TEST(TerminalText, EscapesWhatWouldDriveTheTerminal) {
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"plain \xC3\xA9t\xC3\xA9", "plain \xC3\xA9t\xC3\xA9"},
+      {"a\nb", "a\\nb"},
+      {"\x1b]0;title\x07", "\\x1b]0;title\\x07"},
+      {"\t\r\x7f", "\\x09\\x0d\\x7f"},
+      {"\xC2\x9B"
+       "2J",
+       "\\xc2\\x9b2J"},            // C1 control, as UTF-8
+      {"\xC2\xA0", "\xC2\xA0"},    // the first character after C1
+      {"\x9B\xFF", "\\x9b\\xff"},  // not UTF-8
+  };
+  for (const auto& row : rows) EXPECT_EQ(TerminalText(row.first), row.second) << row.first;
+}
+
+// Tags and names reach the terminal escaped in --show, the lines of a run and
+// of a dry run; --json keeps its own escapes.
+TEST_F(CliTest, ControlBytesInTagsAndNamesReachTheTerminalEscaped) {
+  fixtures::EncodeOptions options;
+  options.comments = {"TITLE=one\nLICENSE=forged", "ARTIST=\x1b]0;pwned\x07"};
+#ifdef _WIN32
+  const std::string name = "song.ogg";
+  const std::string shownName = name;
+#else
+  const std::string name = "so\x1b[2Jng.ogg";
+  const std::string shownName = "so\\x1b[2Jng.ogg";
+#endif
+  const std::string song = folder_.Put(name, fixtures::Basic(options));
+  const std::string shown = folder_.File(shownName);
+  for (const std::vector<std::string>& line : {std::vector<std::string>{"--show", song},
+                                               {"--dry-run", "--genre", "G", song},
+                                               {"--genre", "G", song}}) {
+    const CliRun run = Cli(line);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("\nLICENSE"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(shown), std::string::npos) << run.out;
+    if (line[0] != "--genre") {
+      EXPECT_NE(run.out.find("TITLE=one\\nLICENSE=forged\n"), std::string::npos) << run.out;
+      EXPECT_NE(run.out.find("ARTIST=\\x1b]0;pwned\\x07\n"), std::string::npos) << run.out;
+    }
+  }
+  const CliRun json = Cli({"--show", "--json", song});
+  EXPECT_NE(json.out.find("\"one\\nLICENSE=forged\""), std::string::npos) << json.out;
+}
+
+// Anything left out makes the exit status 1: a mistyped name, a missing file
+// with --show, a folder too deep to name under -r.
+TEST_F(CliTest, AnArgumentLeftOutMakesTheExitStatusOne) {
+  const std::string song = folder_.Put("song.ogg", fixtures::Basic());
+  const std::string missing = folder_.File("sogn.ogg");
+  const std::vector<std::vector<std::string>> lines = {
+      {"--album", "X", song, missing},
+      {"--show", "--json", missing},
+      {"--show", song, missing},
+  };
+  for (const auto& line : lines) {
+    const CliRun run = Cli(line);
+    EXPECT_EQ(run.status, 1) << line[0];
+    EXPECT_NE(run.err.find("sogn.ogg: no such file"), std::string::npos) << run.err;
+  }
+#ifndef _WIN32
+  // Folders nested deeper than a path can name, made one level at a time.
+  int at = open(folder_.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  const std::string level(200, 'd');
+  for (int depth = 0; depth < 25 && at >= 0; ++depth) {
+    mkdirat(at, level.c_str(), 0700);
+    const int next = openat(at, level.c_str(), O_RDONLY | O_DIRECTORY);
+    close(at);
+    at = next;
+  }
+  if (at >= 0) close(at);
+  const CliRun deep = Cli({"--show", "-r", folder_.Path()});
+  EXPECT_EQ(deep.status, 1);
+  EXPECT_NE(deep.err.find("path too long"), std::string::npos) << deep.err.substr(0, 300);
+#endif
 }
 
 TEST(NaturalOrder, DigitsAsNumbersThenCaseInsensitive) {

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/journal.h"
+#include "cli/journal_scan.h"
+#include "cli/run_journal.h"
+#include "journal/journal_folder.h"
 #include "tests/support/cli_harness.h"
 #include "tests/support/rewrite_check.h"
 #include "tools/ogg_fixtures.h"
@@ -107,24 +109,86 @@ TEST_F(CliTest, NoFileIsTouchedWhenTheJournalCannotBeWritten) {
   EXPECT_EQ(inspect::CommentEntriesOf(song).back(), "ALBUM=X");
 }
 
-TEST_F(CliTest, OnlyTheLastRunsAreKept) {
-  const std::string folder = JournalFolder();
-  for (int run = 0; run < 23; ++run) {
-    JournalWriter journal;
-    ASSERT_TRUE(journal.Create(String(folder.c_str()), run).ok());
-    JournalEntry entry;
-    entry.path = String(std::to_string(run).c_str());
-    entry.commentHeader = std::string("\x03vorbis\0\r\n", 10);
-    ASSERT_TRUE(journal.Add(entry).ok());
-    ASSERT_TRUE(journal.Finish().ok());
+#ifndef _WIN32
+// A symbolic link and its target, and a hard link, in one run: the file
+// reached twice goes back to the header it had before the first retag, and
+// the hard link (a file of its own once its name was rewritten) to its own.
+TEST_F(CliTest, AFileReachedByTwoNamesGoesBackToItsFirstHeader) {
+  const std::string real = folder_.Put("real.ogg", fixtures::Basic());
+  const fixtures::Bytes header = CommentHeaderOf(real);
+  const std::string link = folder_.File("link.ogg");
+  const std::string hard = folder_.File("hard.ogg");
+  fs::create_symlink(real, link);
+  fs::create_hard_link(real, hard);
+  ASSERT_EQ(Cli({"--track-from-order", real, link, hard}).status, 0);
+  ASSERT_EQ(inspect::CommentEntriesOf(real).back(), "TRACKNUMBER=2");
+
+  const CliRun undo = Cli({"--undo"});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  EXPECT_NE(undo.out.find("(2 files)"), std::string::npos) << undo.out;
+  EXPECT_EQ(CommentHeaderOf(real), header);
+  EXPECT_EQ(CommentHeaderOf(hard), header);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(JournalCount(JournalFolder()), 0u);
+}
+#endif
+
+// What --undo cannot take, and says so: a run in progress (its journal
+// locked), a journal of the older format; a journal left empty by a crash
+// is removed with a note and the run before it is taken back.
+TEST_F(CliTest, UndoTellsWhatItCannotTake) {
+  const std::string song = folder_.Put("song.ogg", fixtures::Basic());
+  const fixtures::Bytes header = CommentHeaderOf(song);
+  ASSERT_EQ(Cli({"--album", "X", song}).status, 0);
+  const String folder(JournalFolder().c_str());
+  const String run = JournalPath(folder, JournalNumbers(folder).back());
+  {
+    ScopedFile held;
+    ASSERT_TRUE(OpenFile(run, "rb", held).ok());
+    ASSERT_TRUE(LockOpenFile(held.Get()).ok());
+    const CliRun busy = Cli({"--undo"});
+    EXPECT_EQ(busy.status, 1);
+    EXPECT_NE(busy.err.find("a run is in progress"), std::string::npos) << busy.err;
   }
-  EXPECT_EQ(JournalCount(folder), kKeptJournals);
-  Journal newest;
-  ASSERT_TRUE(ReadNewestJournal(String(folder.c_str()), newest).ok());
-  EXPECT_EQ(newest.runTime, 22);
-  ASSERT_EQ(newest.entries.size(), 1u);
-  EXPECT_STREQ(newest.entries[0].path.CStr(), "22");
-  EXPECT_EQ(newest.entries[0].commentHeader, std::string("\x03vorbis\0\r\n", 10));
+  fixtures::WriteFile(JournalPath(folder, 7).CStr(), fixtures::Bytes());
+  const CliRun undo = Cli({"--undo"});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  EXPECT_NE(undo.err.find("removed " + std::string(JournalPath(folder, 7).CStr())),
+            std::string::npos)
+      << undo.err;
+  EXPECT_EQ(CommentHeaderOf(song), header);
+
+  const std::string older = "MIRALE JOURNAL 1\n";
+  fixtures::WriteFile(JournalPath(folder, 3).CStr(), fixtures::Bytes(older.begin(), older.end()));
+  const CliRun old = Cli({"--undo"});
+  EXPECT_EQ(old.status, 1);
+  EXPECT_NE(old.err.find("older mirale-cli"), std::string::npos) << old.err;
+  EXPECT_EQ(JournalCount(JournalFolder()), 1u);
+}
+
+TEST_F(CliTest, OnlyTheLastRunsAreKept) {
+  const String folder(JournalFolder().c_str());
+  const std::string header("\x03vorbis\0\r\n", 10);
+  for (int run = 0; run < 23; ++run) {
+    RunJournal journal;
+    ASSERT_TRUE(journal.Start(folder, run).ok());
+    RetagOutcome prepared;
+    prepared.filePath = String(folder_.File(std::to_string(run)).c_str());
+    prepared.oldCommentHeader = header;
+    journal.Record(0, prepared);
+    ASSERT_TRUE(journal.Finish(run).ok());
+  }
+  EXPECT_EQ(JournalCount(JournalFolder()), kKeptJournals);
+  const std::vector<uint64_t> numbers = JournalNumbers(folder);
+  RecordLogReader reader;
+  RunScan newest;
+  ASSERT_TRUE(ScanRunJournal(JournalPath(folder, numbers.back()), reader, newest).ok());
+  EXPECT_EQ(newest.start.time, 22);
+  ASSERT_EQ(newest.files.size(), 1u);
+  EXPECT_EQ(newest.files[0].path, folder_.File("22"));
+  std::string stored;
+  ASSERT_TRUE(ReadOldHeader(reader, newest.files[0], stored));
+  EXPECT_EQ(stored, header);
 }
 
 }  // namespace

@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/choosable_tags.h"
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
+#include "opus/opus_headers.h"
 #include "tests/support/temp_folder.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
+#include "vorbis/comment_packet.h"
 
 namespace {
 
@@ -167,6 +170,94 @@ TEST_F(RetagSafetyTest, UnreadableInputLeftOutIsAWarningAndEveryWarningIsNamed) 
                  "Unreadable data left out.");
     EXPECT_FALSE(fs::exists(path + ".old"));
     EXPECT_EQ(inspect::CommentEntriesOf(path).back(), "TITLE=");
+  }
+}
+
+// A flush group of which one new file was moved away before the flush: that
+// file alone fails (its original stays as ".old"); the others are committed.
+TEST_F(RetagSafetyTest, AFileThatVanishedFromItsFlushGroupFailsAlone) {
+  const Bytes original = fixtures::Basic();
+  std::vector<std::string> paths;
+  std::vector<RetagOutcome> outcomes;
+  choices_.Tick(kTrackFromOrderBox);
+  for (const char* name : {"a.ogg", "b.ogg", "c.ogg"}) {
+    paths.push_back(folder_.Put(name, original));
+    RetagRequest request;
+    request.path = String(paths.back().c_str());
+    request.choices = &choices_;
+    request.deferCommit = true;
+    outcomes.push_back(PrepareRetag(request));
+    CompleteRetag(request, outcomes.back());
+    ASSERT_EQ(outcomes.back().kind, OutcomeKind::kOk);
+  }
+  fs::rename(paths[1], folder_.File("moved.ogg"));
+  std::vector<RetagOutcome*> group;
+  for (RetagOutcome& outcome : outcomes) group.push_back(&outcome);
+  FlushRetags(group);
+  DropOldCopies(group);
+  EXPECT_EQ(outcomes[1].kind, OutcomeKind::kFailure);
+  EXPECT_EQ(fixtures::ReadFile(paths[1] + ".old"), original);
+  for (size_t i : {0u, 2u}) {
+    EXPECT_EQ(outcomes[i].kind, OutcomeKind::kOk);
+    EXPECT_EQ(inspect::CommentEntriesOf(paths[i]).back(), "TRACKNUMBER=1");
+    EXPECT_FALSE(fs::exists(paths[i] + ".old"));
+  }
+}
+
+// A file written by another program between the two phases is not the file
+// that was prepared (and recorded): it goes back untouched.
+TEST_F(RetagSafetyTest, AFileChangedAfterItWasPreparedIsLeftAsItIs) {
+  const std::string path = folder_.Put("changed.ogg", fixtures::Basic());
+  RetagRequest request;
+  request.path = String(path.c_str());
+  request.choices = &choices_;
+  RetagOutcome outcome = PrepareRetag(request);
+  ASSERT_EQ(outcome.kind, OutcomeKind::kOk);
+  Bytes changed = fixtures::ReadFile(path);
+  changed.push_back('x');
+  fixtures::WriteFile(path, changed);
+  CompleteRetag(request, outcome);
+  EXPECT_EQ(outcome.kind, OutcomeKind::kFailure);
+  EXPECT_EQ(fixtures::ReadFile(path), changed);
+  EXPECT_FALSE(fs::exists(path + ".old"));
+}
+
+// A header written back as it is (taking a retag back) must read as the
+// file's own kind of comment header; any other is refused before the file is
+// touched.
+TEST_F(RetagSafetyTest, AHeaderWrittenBackMustReadAsTheFilesOwn) {
+  const Bytes original = fixtures::Basic();
+  const std::string good = BuildVorbisCommentPacket("vendor", {"TITLE=Back"});
+  std::string noFraming = good;
+  noFraming.back() = 0;
+  std::string longList = good;
+  longList[7] = 0x7F;  // the vendor's length runs past the packet
+  const struct {
+    const char* name;
+    std::string header;
+    bool accepted;
+  } rows[] = {
+      {"vorbis", good, true},
+      {"no framing bit", noFraming, false},
+      {"length past the end", longList, false},
+      {"opus tags in vorbis", BuildOpusTagsPacket("vendor", {"TITLE=Back"}, ""), false},
+      {"empty", "", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string path = folder_.Put("back.ogg", original);
+    RetagRequest request;
+    request.path = String(path.c_str());
+    request.choices = &choices_;
+    request.commentHeader = &row.header;
+    const RetagOutcome outcome = RetagListedFile(request);
+    EXPECT_EQ(outcome.kind != OutcomeKind::kFailure, row.accepted);
+    if (row.accepted) {
+      EXPECT_EQ(inspect::CommentEntriesOf(path), std::vector<std::string>{"TITLE=Back"});
+    } else {
+      EXPECT_EQ(fixtures::ReadFile(path), original);
+    }
+    EXPECT_FALSE(fs::exists(path + ".old"));
   }
 }
 

@@ -265,3 +265,31 @@ Status TagEditor::ReadSecondaryHeaders() {
   }
   return Status::Ok();
 }
+
+bool TagEditor::AcceptsCommentHeader(const std::string& packet) const {
+  if (!opened_) return false;
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(packet.data());
+  if (opus_) {
+    OpusTags tags;
+    return ParseOpusTags(bytes, packet.size(), tags);
+  }
+  vorbis_info info;
+  vorbis_comment comments;
+  vorbis_info_init(&info);
+  vorbis_comment_init(&comments);
+  std::string identification = identification_;
+  ogg_packet first = {};
+  first.packet = reinterpret_cast<unsigned char*>(&identification[0]);
+  first.bytes = static_cast<long>(identification.size());
+  first.b_o_s = 1;
+  std::string copy = packet;
+  ogg_packet second = {};
+  second.packet = reinterpret_cast<unsigned char*>(copy.empty() ? nullptr : &copy[0]);
+  second.bytes = static_cast<long>(copy.size());
+  second.packetno = 1;
+  const bool accepted = vorbis_synthesis_headerin(&info, &comments, &first) == 0 && !copy.empty() &&
+                        vorbis_synthesis_headerin(&info, &comments, &second) == 0;
+  vorbis_comment_clear(&comments);
+  vorbis_info_clear(&info);
+  return accepted;
+}

@@ -93,6 +93,10 @@ class TagEditor {
   // place; a comment header with Opus binary data takes none. Default 0: the
   // comment header as it is. Set after Open.
   void SetPadding(size_t bytes) { padding_ = bytes; }
+  // Whether packet reads as the comment header of the stream opened, as a
+  // decoder reads it (libvorbis after this stream's identification header, or
+  // OpusTags): the test a packet must pass before it replaces the header.
+  bool AcceptsCommentHeader(const std::string& packet) const;
   // The comment header packet that Write writes; empty when the editor is not opened.
   std::string CommentHeader() const;
 

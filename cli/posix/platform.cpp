@@ -31,6 +31,8 @@ void WriteText(FILE* stream, const std::string& utf8) {
   std::fwrite(utf8.data(), 1, utf8.size(), stream);
 }
 
+uint64_t CurrentProcessId() { return static_cast<uint64_t>(getpid()); }
+
 bool IsTerminal(FILE* stream) { return isatty(fileno(stream)) != 0; }
 
 void KeepBuffersForManyFiles() {

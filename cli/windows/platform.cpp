@@ -67,6 +67,8 @@ void WriteText(FILE* stream, const std::string& utf8) {
   DWORD written = 0;
   WriteConsoleW(console, wide.CStr(), static_cast<DWORD>(wide.Length()), &written, nullptr);
 }
+uint64_t CurrentProcessId() { return GetCurrentProcessId(); }
+
 bool IsTerminal(FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
 // The Windows heap keeps freed blocks for reuse by itself.

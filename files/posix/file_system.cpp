@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -38,6 +39,15 @@ using ScopedFolderListing = ScopedResource<FolderListingTraits>;
 
 // The status of the call that just failed, from errno.
 Status Failed(const char* detail) { return ErrnoStatus(detail, errno); }
+
+// A file's identity and stamp from what stat gave.
+void StateOfStat(const struct stat& info, FileState& state) {
+  state.identity.device = static_cast<uint64_t>(info.st_dev);
+  state.identity.index = static_cast<uint64_t>(info.st_ino);
+  state.stamp.size = static_cast<int64_t>(info.st_size);
+  state.stamp.modified =
+      static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
 
 Status StatPath(const String& path, struct stat& info) {
   return stat(path.CStr(), &info) == 0 ? Status::Ok() : Failed("cannot query the file");
@@ -99,6 +109,45 @@ void StartFlushToDisk(FILE* file) {
 #endif
 }
 
+Status FlushFileToDisk(const String& path) {
+  // fsync takes a descriptor open for reading alone.
+  ScopedDescriptor descriptor(open(path.CStr(), O_RDONLY | O_CLOEXEC));
+  if (!descriptor.IsValid()) return Failed("cannot open the file");
+  return fsync(descriptor.Get()) == 0 ? Status::Ok() : Failed("cannot flush the file to the disk");
+}
+
+Status FlushDataToDisk(FILE* file) {
+  const Status flushed = FlushToSystem(file);
+  if (!flushed.ok()) return flushed;
+  return fdatasync(fileno(file)) == 0 ? Status::Ok() : Failed("cannot flush the file to the disk");
+}
+
+Status FlushFolderToDisk(const String& folder) {
+  ScopedDescriptor descriptor(open(folder.CStr(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!descriptor.IsValid()) return Failed("cannot open the folder");
+  return fsync(descriptor.Get()) == 0 ? Status::Ok()
+                                      : Failed("cannot flush the folder to the disk");
+}
+
+Status SeekFile(FILE* file, int64_t offset) {
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0
+             ? Status::Ok()
+             : Failed("cannot seek in the file");
+}
+
+Status TruncateOpenFile(FILE* file, int64_t size) {
+  const Status flushed = FlushToSystem(file);
+  if (!flushed.ok()) return flushed;
+  return ftruncate(fileno(file), static_cast<off_t>(size)) == 0 ? Status::Ok()
+                                                                : Failed("cannot cut the file");
+}
+
+Status LockOpenFile(FILE* file) {
+  if (flock(fileno(file), LOCK_EX | LOCK_NB) == 0) return Status::Ok();
+  if (errno == EWOULDBLOCK) return Status(StatusCode::kBusy, "the file is locked", errno);
+  return Failed("cannot lock the file");
+}
+
 Status RenameFile(const char* from, const char* to) {
   if (from == nullptr || to == nullptr) return Status(StatusCode::kInvalid, "no file name");
   const int error = RenameNoReplace(from, to);
@@ -120,12 +169,33 @@ Status RemoveFile(const char* path) {
   return std::remove(path) == 0 ? Status::Ok() : Failed("cannot remove the file");
 }
 
-FileKind KindOfFile(const String& path) {
+Status GetFileKind(const String& path, FileKind& kind) {
   struct stat info;
-  if (stat(path.CStr(), &info) != 0) return FileKind::kMissing;
-  if (S_ISREG(info.st_mode)) return FileKind::kRegular;
-  if (S_ISDIR(info.st_mode)) return FileKind::kFolder;
-  return FileKind::kOther;
+  kind = FileKind::kMissing;
+  const Status queried = StatPath(path, info);
+  if (!queried.ok()) return queried;
+  kind = S_ISREG(info.st_mode)   ? FileKind::kRegular
+         : S_ISDIR(info.st_mode) ? FileKind::kFolder
+                                 : FileKind::kOther;
+  return Status::Ok();
+}
+
+Status CheckNewName(const String& path) {
+  const std::string whole(path.CStr());
+  const size_t slash = whole.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : whole.substr(0, slash + 1);
+  const size_t nameLength = slash == std::string::npos ? whole.size() : whole.size() - slash - 1;
+  errno = 0;
+  const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (longest > 0 && nameLength > static_cast<size_t>(longest)) {
+    return Status(StatusCode::kTooLarge, "the name is too long", ENAMETOOLONG);
+  }
+  // Making and removing a name takes writing and searching the folder, as the
+  // process itself (root passes, a read-only mount does not).
+  if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+    return Failed("the folder cannot be written");
+  }
+  return Status::Ok();
 }
 
 bool IsReadOnlyFile(const String& path) {
@@ -134,21 +204,24 @@ bool IsReadOnlyFile(const String& path) {
   return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-Status GetFileIdentity(const String& path, FileIdentity& identity) {
-  struct stat info;
-  const Status queried = StatPath(path, info);
-  if (!queried.ok()) return queried;
-  identity.device = static_cast<uint64_t>(info.st_dev);
-  identity.index = static_cast<uint64_t>(info.st_ino);
-  return Status::Ok();
+Status GetFileStamp(const String& path, FileStamp& stamp) {
+  FileState state;
+  const Status queried = GetFileState(path, state);
+  if (queried.ok()) stamp = state.stamp;
+  return queried;
 }
 
-Status GetFileStamp(const String& path, FileStamp& stamp) {
+Status GetFileState(const String& path, FileState& state) {
   struct stat info;
   const Status queried = StatPath(path, info);
-  if (!queried.ok()) return queried;
-  stamp.size = static_cast<int64_t>(info.st_size);
-  stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  if (queried.ok()) StateOfStat(info, state);
+  return queried;
+}
+
+Status GetOpenFileState(FILE* file, FileState& state) {
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0) return Failed("cannot query the open file");
+  StateOfStat(info, state);
   return Status::Ok();
 }
 
@@ -185,13 +258,15 @@ void KeepFileOwnership(FILE* from, FILE* to) {
 Status ListFolder(const String& folder, std::vector<FolderEntry>& entries) {
   ScopedFolderListing listing(opendir(folder.CStr()));
   if (!listing.IsValid()) return Failed("cannot list the folder");
-  const std::string prefix = std::string(folder.CStr()) + "/";
   while (const dirent* entry = readdir(listing.Get())) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     struct stat info;
     FolderEntry found;
     found.name.Assign(entry->d_name);
-    found.isFolder = lstat((prefix + entry->d_name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    // Relative to the open folder: a path too long to name whole is still seen.
+    found.isFolder =
+        fstatat(dirfd(listing.Get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(info.st_mode);
     entries.push_back(found);
   }
   return Status::Ok();

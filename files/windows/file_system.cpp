@@ -32,13 +32,20 @@ namespace {
 Status Failed(const char* detail) { return ErrnoStatus(detail, errno); }
 
 const SystemErrorCode kWin32Codes[] = {
-    {ERROR_FILE_NOT_FOUND, StatusCode::kNotFound},   {ERROR_PATH_NOT_FOUND, StatusCode::kNotFound},
-    {ERROR_INVALID_DRIVE, StatusCode::kNotFound},    {ERROR_FILE_EXISTS, StatusCode::kExists},
-    {ERROR_ALREADY_EXISTS, StatusCode::kExists},     {ERROR_ACCESS_DENIED, StatusCode::kDenied},
-    {ERROR_WRITE_PROTECT, StatusCode::kDenied},      {ERROR_SHARING_VIOLATION, StatusCode::kBusy},
-    {ERROR_LOCK_VIOLATION, StatusCode::kBusy},       {ERROR_DISK_FULL, StatusCode::kNoSpace},
-    {ERROR_HANDLE_DISK_FULL, StatusCode::kNoSpace},  {ERROR_INVALID_NAME, StatusCode::kInvalid},
+    {ERROR_FILE_NOT_FOUND, StatusCode::kNotFound},
+    {ERROR_PATH_NOT_FOUND, StatusCode::kNotFound},
+    {ERROR_INVALID_DRIVE, StatusCode::kNotFound},
+    {ERROR_FILE_EXISTS, StatusCode::kExists},
+    {ERROR_ALREADY_EXISTS, StatusCode::kExists},
+    {ERROR_ACCESS_DENIED, StatusCode::kDenied},
+    {ERROR_WRITE_PROTECT, StatusCode::kDenied},
+    {ERROR_SHARING_VIOLATION, StatusCode::kBusy},
+    {ERROR_LOCK_VIOLATION, StatusCode::kBusy},
+    {ERROR_DISK_FULL, StatusCode::kNoSpace},
+    {ERROR_HANDLE_DISK_FULL, StatusCode::kNoSpace},
+    {ERROR_INVALID_NAME, StatusCode::kInvalid},
     {ERROR_INVALID_PARAMETER, StatusCode::kInvalid},
+    {ERROR_FILENAME_EXCED_RANGE, StatusCode::kTooLarge},
 };
 
 // The status of the Win32 call that just failed: the one mapping of
@@ -63,6 +70,53 @@ DWORD AttributesOf(const String& path) { return GetFileAttributesW(WidePathOf(pa
 HANDLE HandleOf(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
 
 int64_t JoinHalves(DWORD high, DWORD low) { return (static_cast<int64_t>(high) << 32) | low; }
+
+// The identity (volume and file index), size and last-write time of an open handle.
+Status StateOfHandle(HANDLE handle, FileState& state) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return Win32Failed("cannot query the file");
+  state.identity.device = info.dwVolumeSerialNumber;
+  state.identity.index = static_cast<uint64_t>(JoinHalves(info.nFileIndexHigh, info.nFileIndexLow));
+  state.stamp.size = JoinHalves(info.nFileSizeHigh, info.nFileSizeLow);
+  state.stamp.modified =
+      JoinHalves(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+  return Status::Ok();
+}
+
+// Whether this process may add and remove names in the folder, as its access
+// list says; ok whenever that cannot be told (a file system without one).
+Status FolderAccess(const std::wstring& folder) {
+  const SECURITY_INFORMATION parts =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD size = 0;
+  GetFileSecurityW(folder.c_str(), parts, nullptr, 0, &size);
+  if (size == 0) return Status::Ok();
+  std::string descriptor(size, '\0');
+  HANDLE process = nullptr;
+  if (!GetFileSecurityW(folder.c_str(), parts, &descriptor[0], size, &size) ||
+      !OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process)) {
+    return Status::Ok();
+  }
+  ScopedHandle processToken(process);
+  HANDLE token = nullptr;
+  if (!DuplicateToken(process, SecurityImpersonation, &token)) return Status::Ok();
+  ScopedHandle impersonation(token);
+  GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                             FILE_ALL_ACCESS};
+  DWORD wanted = FILE_ADD_FILE | FILE_DELETE_CHILD;
+  MapGenericMask(&wanted, &mapping);
+  PRIVILEGE_SET privileges;
+  DWORD privilegesSize = sizeof privileges;
+  DWORD granted = 0;
+  BOOL allowed = TRUE;
+  if (AccessCheck(&descriptor[0], token, wanted, &mapping, &privileges, &privilegesSize, &granted,
+                  &allowed) &&
+      !allowed) {
+    return Status(StatusCode::kDenied, "the folder cannot be written",
+                  static_cast<int>(ERROR_ACCESS_DENIED));
+  }
+  return Status::Ok();
+}
 
 }  // namespace
 
@@ -103,6 +157,43 @@ Status FlushFilesToDisk(const std::vector<String>& paths) {
 // Windows has no writeback to start early: FlushToDisk does it all.
 void StartFlushToDisk(FILE* file) { std::fflush(file); }
 
+Status FlushFileToDisk(const String& path) {
+  ScopedFile file;
+  const Status opened = OpenFile(path, "r+b", file);
+  return opened.ok() ? FlushToDisk(file.Get()) : opened;
+}
+
+// FlushFileBuffers writes the data and the metadata alike.
+Status FlushDataToDisk(FILE* file) { return FlushToDisk(file); }
+
+// NTFS keeps its folders in its own log.
+Status FlushFolderToDisk(const String&) { return Status::Ok(); }
+
+Status SeekFile(FILE* file, int64_t offset) {
+  return _fseeki64(file, offset, SEEK_SET) == 0 ? Status::Ok() : Failed("cannot seek in the file");
+}
+
+Status TruncateOpenFile(FILE* file, int64_t size) {
+  const Status flushed = FlushToSystem(file);
+  if (!flushed.ok()) return flushed;
+  return _chsize_s(_fileno(file), size) == 0 ? Status::Ok() : Failed("cannot cut the file");
+}
+
+Status LockOpenFile(FILE* file) {
+  HANDLE handle = HandleOf(file);
+  if (handle == INVALID_HANDLE_VALUE) return Status(StatusCode::kInvalid, "no file handle");
+  // Byte-range locks bar reads of their range: one byte far past any content.
+  OVERLAPPED place = {};
+  place.OffsetHigh = 0x40000000;
+  if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &place)) {
+    return Status::Ok();
+  }
+  if (GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING) {
+    return Status(StatusCode::kBusy, "the file is locked", static_cast<int>(GetLastError()));
+  }
+  return Win32Failed("cannot lock the file");
+}
+
 Status RenameFile(const char* from, const char* to) {
   if (from == nullptr || to == nullptr) return Status(StatusCode::kInvalid, "no file name");
   if (_wrename(WidePath(from).c_str(), WidePath(to).c_str()) == 0) return Status::Ok();
@@ -114,12 +205,30 @@ Status RemoveFile(const char* path) {
   return _wremove(WidePath(path).c_str()) == 0 ? Status::Ok() : Failed("cannot remove the file");
 }
 
-FileKind KindOfFile(const String& path) {
+Status GetFileKind(const String& path, FileKind& kind) {
+  kind = FileKind::kMissing;
   const DWORD attributes = AttributesOf(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kMissing;
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kFolder;
-  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return FileKind::kOther;
-  return FileKind::kRegular;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Win32Failed("cannot query the file");
+  kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::kFolder
+         : (attributes & FILE_ATTRIBUTE_DEVICE) != 0  ? FileKind::kOther
+                                                      : FileKind::kRegular;
+  return Status::Ok();
+}
+
+Status CheckNewName(const String& path) {
+  const std::wstring whole = FullWidePath(WidePathOf(path));
+  const size_t cut = whole.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) return Status::Ok();
+  const std::wstring folder = whole.substr(0, cut + 1);
+  wchar_t root[MAX_PATH * 2];
+  DWORD longest = 0;
+  if (GetVolumePathNameW(whole.c_str(), root, MAX_PATH * 2) &&
+      GetVolumeInformationW(root, nullptr, 0, nullptr, &longest, nullptr, nullptr, 0) &&
+      longest > 0 && whole.size() - cut - 1 > longest) {
+    return Status(StatusCode::kTooLarge, "the name is too long",
+                  static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
+  }
+  return FolderAccess(folder);
 }
 
 bool IsReadOnlyFile(const String& path) {
@@ -127,16 +236,16 @@ bool IsReadOnlyFile(const String& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-Status GetFileIdentity(const String& path, FileIdentity& identity) {
+Status GetFileState(const String& path, FileState& state) {
   ScopedHandle file(CreateFileW(WidePathOf(path).c_str(), 0,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.IsValid()) return Win32Failed("cannot open the file");
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file.Get(), &info)) return Win32Failed("cannot query the file");
-  identity.device = info.dwVolumeSerialNumber;
-  identity.index = static_cast<uint64_t>(JoinHalves(info.nFileIndexHigh, info.nFileIndexLow));
-  return Status::Ok();
+  return StateOfHandle(file.Get(), state);
+}
+
+Status GetOpenFileState(FILE* file, FileState& state) {
+  return StateOfHandle(HandleOf(file), state);
 }
 
 Status GetFileStamp(const String& path, FileStamp& stamp) {

@@ -56,6 +56,7 @@ CliRun CliTest::Cli(const std::vector<std::string>& arguments, bool colour, bool
   console.colour = colour;
   console.french = french;
   console.workers = workers;
+  console.endAfter = endAfter_;
   const int status = RunCli(arguments, console);
   CliRun run{status, Slurp(out), Slurp(err)};
   std::fclose(out);

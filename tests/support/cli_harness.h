@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,4 +29,6 @@ class CliTest : public ::testing::Test {
 
   TempFolder folder_;
   TempFolder state_;
+  // Runs and undos end after this many files, as a killed process would.
+  size_t endAfter_ = SIZE_MAX;
 };

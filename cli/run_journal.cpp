@@ -1,0 +1,52 @@
+// The run's journal (see run_journal.h).
+#include "cli/run_journal.h"
+
+#include "base/version.h"
+#include "cli/platform.h"
+#include "files/file_system.h"
+#include "journal/journal_folder.h"
+#include "journal/run_records.h"
+
+Status RunJournal::Start(const String& folder, int64_t time) {
+  const Status created = CreateJournal(folder, log_, path_);
+  if (!created.ok()) return created;
+  RunStart start;
+  start.time = time;
+  start.processId = CurrentProcessId();
+  start.version = MIRALE_SHORT_VERSION_TEXT;
+  log_.Append(kRunStartRecord, EncodeRunStart(start));
+  return Status::Ok();
+}
+
+void RunJournal::Record(size_t index, const RetagOutcome& prepared) {
+  if (ids_.size() <= index) ids_.resize(index + 1, 0);
+  FileEntry entry;
+  entry.id = ++entries_;
+  entry.codec = prepared.opus ? JournalCodec::kOpus : JournalCodec::kVorbis;
+  entry.path = AbsolutePath(prepared.filePath).CStr();
+  entry.before = prepared.before;
+  entry.header = prepared.oldCommentHeader;
+  log_.Append(kFileEntryRecord, EncodeFileEntry(entry));
+  ids_[index] = entry.id;
+}
+
+void RunJournal::Committed(size_t index, const RetagOutcome& outcome) {
+  if (index >= ids_.size() || ids_[index] == 0) return;
+  EntryState committed;
+  committed.id = ids_[index];
+  committed.state = outcome.after;
+  log_.Append(kCommittedRecord, EncodeEntryState(committed));
+}
+
+bool RunJournal::Flush() { return log_.Flush().ok(); }
+
+Status RunJournal::Finish(int64_t time) {
+  RunEnd end;
+  end.time = time;
+  end.entries = entries_;
+  log_.Append(kRunEndRecord, EncodeRunEnd(end));
+  const Status flushed = log_.Flush();
+  log_.Close();
+  if (entries_ == 0) RemoveFile(path_.CStr());
+  return flushed;
+}
