@@ -22,7 +22,9 @@ void RunJournal::Record(size_t index, const RetagOutcome& prepared) {
   if (ids_.size() <= index) ids_.resize(index + 1, 0);
   FileEntry entry;
   entry.id = ++entries_;
-  entry.codec = prepared.opus ? JournalCodec::kOpus : JournalCodec::kVorbis;
+  entry.codec = prepared.codec == CommentCodec::kFlac   ? JournalCodec::kFlac
+                : prepared.codec == CommentCodec::kOpus ? JournalCodec::kOpus
+                                                        : JournalCodec::kVorbis;
   entry.path = AbsolutePath(prepared.filePath).CStr();
   entry.before = prepared.before;
   entry.header = prepared.oldCommentHeader;

@@ -8,14 +8,13 @@
 #include <string_view>
 
 #include "engine/choosable_tags.h"
+#include "engine/comment_editor.h"
 #include "engine/file_name_tags.h"
 #include "engine/message_table.h"
 #include "files/file_system.h"
 #include "format/date_time.h"
 #include "format/format_string.h"
-#include "ogg/rewrite_verifier.h"
 #include "text/encodings.h"
-#include "vorbis/comment_packet.h"
 
 namespace {
 
@@ -42,7 +41,7 @@ struct CountedInput {
   bool Failed() const { return endedEarly || std::ferror(file) != 0; }
 };
 
-void SetNumberTag(TagEditor& editor, const char* key, int number) {
+void SetNumberTag(CommentEditor& editor, const char* key, int number) {
   String text;
   FormatInto(text, "%d", number);
   WideString value;
@@ -71,7 +70,7 @@ class Retag {
 
   void Complete() {
     if (!CheckDate() || !Move() || !Open()) return;
-    Edit(editor_);
+    Edit(*editor_);
     if (!Write() || !Verify() || !VerifyTagsAsRead()) return;
     Commit();
     Finish();
@@ -121,18 +120,18 @@ class Retag {
       return Fail(messages_.CannotOpenInput);
     }
     CountedInput input = Input(file.Get());
-    TagEditor editor;
-    const Status opened = editor.Open(&input, CountedInput::Read, WriteToFile);
+    std::unique_ptr<CommentEditor> editor;
+    const Status opened = OpenEditor(input, WriteToFile, editor);
     if (!opened.ok()) return Fail(EditorFailure(opened, input.Failed()));
-    outcome_.oldCommentHeader = editor.OriginalCommentHeader();
-    outcome_.opus = editor.IsOpus();
+    outcome_.oldCommentHeader = editor->OriginalCommentHeader();
+    outcome_.codec = editor->Codec();
     if (request_.commentHeader != nullptr &&
-        !editor.AcceptsCommentHeader(*request_.commentHeader)) {
+        !editor->AcceptsCommentHeader(*request_.commentHeader)) {
       return Fail(kErrorCorruptSecondary);
     }
     if (request_.dryRun) {
-      Edit(editor);
-      Report(editor);
+      Edit(*editor);
+      Report(*editor);
     }
     return true;
   }
@@ -168,13 +167,24 @@ class Retag {
     }
     oldFile_.UseBuffer(kStreamBufferSize);
     input_ = Input(oldFile_.Get());
-    const Status opened = editor_.Open(&input_, CountedInput::Read,
-                                       request_.write != nullptr ? request_.write : WriteToFile);
+    const Status opened =
+        OpenEditor(input_, request_.write != nullptr ? request_.write : WriteToFile, editor_);
     if (!opened.ok()) return Fail(EditorFailure(opened, input_.Failed()));
     return true;
   }
 
-  void Edit(TagEditor& editor) {
+  // The editor for the file's kind, told by its first bytes, with its headers
+  // read. The first bytes are taken straight from the stream, which is then
+  // wound back for the editor.
+  Status OpenEditor(CountedInput& input, WriteFunc write, std::unique_ptr<CommentEditor>& editor) {
+    unsigned char start[4] = {};
+    const size_t got = std::fread(start, 1, sizeof start, input.file);
+    std::rewind(input.file);
+    editor = MakeCommentEditor(start, got);
+    return editor->Open(&input, CountedInput::Read, input.size, write);
+  }
+
+  void Edit(CommentEditor& editor) {
     if (request_.commentHeader != nullptr) {
       editor.ReplaceCommentHeader(*request_.commentHeader);
       return;
@@ -196,7 +206,7 @@ class Retag {
     return false;
   }
 
-  void SetChosenTag(TagEditor& editor, const ChoosableTag& tag, const FileNameTags& nameTags) {
+  void SetChosenTag(CommentEditor& editor, const ChoosableTag& tag, const FileNameTags& nameTags) {
     switch (tag.source) {
       case TagSource::kField:
         editor.SetTag(tag.tagName, choices_.FieldTextWide(tag.field));
@@ -231,9 +241,8 @@ class Retag {
     if (!OpenFile(path_, "wb", output).ok()) return Fail(messages_.CannotOpenOutput);
     output.UseBuffer(kStreamBufferSize);
     KeepFileOwnership(oldFile_.Get(), output.Get());
-    editor_.SetPadding(static_cast<size_t>(
-        request_.padding.BytesFor(input_.size > 0 ? static_cast<uint64_t>(input_.size) : 0)));
-    const Status written = editor_.Write(output.Get());
+    editor_->SetPadding(request_.padding);
+    const Status written = editor_->Write(output.Get());
     const bool closed = output.Close().ok();
     // A write that failed stops reading early: only then is a short read no fault.
     const bool readFailed =
@@ -241,7 +250,7 @@ class Retag {
     oldFile_.Close();
     if (readFailed || !written.ok()) return Discard(EditorFailure(written, readFailed));
     if (!closed) return Discard(kErrorWrite);
-    if (editor_.DataLeftOut()) Warn(messages_.DataLeftOut);
+    if (editor_->DataLeftOut()) Warn(messages_.DataLeftOut);
     return true;
   }
 
@@ -252,7 +261,9 @@ class Retag {
     output.UseBuffer(kStreamBufferSize);
     // The disk takes the new file while it is read back.
     StartFlushToDisk(output.Get());
-    if (!VerifyRewrite(output.Get(), ReadFromFile, editor_.Summary()).ok()) {
+    int64_t size = -1;
+    if (!GetOpenFileSize(output.Get(), size).ok() ||
+        !editor_->VerifyRewrite(output.Get(), ReadFromFile, size).ok()) {
       output.Close();
       return Discard(messages_.VerifyFailed);
     }
@@ -269,18 +280,15 @@ class Retag {
   // its tags compared with the tags it was meant to hold.
   bool VerifyTagsAsRead() {
     if (request_.commentHeader == nullptr) return true;
-    const std::string& packet = *request_.commentHeader;
     CommentList meant;
     ScopedFile file;
-    TagEditor written;
-    if (!ReadCommentHeader(reinterpret_cast<const unsigned char*>(packet.data()), packet.size(),
-                           meant) ||
-        !OpenFile(path_, "rb", file).ok() || !written.OpenFile(file.Get()).ok() ||
-        meant.vendor != written.Vendor()) {
+    if (!editor_->ListOfHeader(*request_.commentHeader, meant) ||
+        !OpenFile(path_, "rb", file).ok()) {
       return Discard(messages_.VerifyFailed);
     }
-    const std::vector<std::string_view> entries = EntriesOf(*written.Comments());
-    if (!std::equal(entries.begin(), entries.end(), meant.entries.begin(), meant.entries.end())) {
+    CountedInput input = Input(file.Get());
+    std::unique_ptr<CommentEditor> written;
+    if (!OpenEditor(input, WriteToFile, written).ok() || written->WrittenList() != meant) {
       return Discard(messages_.VerifyFailed);
     }
     return true;
@@ -288,7 +296,7 @@ class Retag {
 
   // Only a verified new file, on the disk, lets the old copy go.
   void Commit() {
-    outcome_.vendor = editor_.Vendor() != nullptr ? editor_.Vendor() : "";
+    outcome_.vendor = editor_->WrittenList().vendor;
     if (request_.deferCommit) {
       outcome_.newPath = path_;
       outcome_.pendingOldPath = oldPath_;
@@ -315,15 +323,10 @@ class Retag {
     return input;
   }
 
-  void Report(const TagEditor& editor) {
-    const vorbis_comment* comments = editor.Comments();
-    outcome_.vendor = editor.Vendor() != nullptr ? editor.Vendor() : "";
-    outcome_.comments.clear();
-    for (int i = 0; comments != nullptr && i < comments->comments; ++i) {
-      if (comments->user_comments[i] == nullptr) continue;
-      outcome_.comments.emplace_back(comments->user_comments[i],
-                                     static_cast<size_t>(comments->comment_lengths[i]));
-    }
+  void Report(const CommentEditor& editor) {
+    CommentList list = editor.WrittenList();
+    outcome_.vendor = std::move(list.vendor);
+    outcome_.comments = std::move(list.entries);
   }
 
   const RetagRequest& request_;
@@ -337,7 +340,7 @@ class Retag {
   WideString date_;
   ScopedFile oldFile_;
   CountedInput input_;
-  TagEditor editor_;
+  std::unique_ptr<CommentEditor> editor_;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/padding_policy.h"
+#include "engine/comment_editor.h"
 #include "engine/tag_choices.h"
 #include "files/file_system.h"
 #include "text/shared_string.h"
@@ -43,13 +44,14 @@ struct RetagOutcome {
   // 8-bit windows-1252 text: the reason of a failure, or every warning that
   // applies, joined by " ; "; empty when the file was retagged without remark.
   String message;
-  // The comment header packet the file had, once its headers were read.
+  // The comment header the file had, once its headers were read: the whole
+  // packet for Ogg, the comment block's body for FLAC (empty when it had none).
   std::string oldCommentHeader;
   // What a journal records, once PrepareRetag has read the file: the file
   // itself (links followed), its codec and state before it is touched; and the
   // new file's state once written and verified.
   String filePath;
-  bool opus = false;
+  CommentCodec codec = CommentCodec::kVorbis;
   FileState before;
   FileState after;
   // The refusal came from a ".old" file already beside the file: the original
