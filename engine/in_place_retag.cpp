@@ -75,9 +75,11 @@ void Finish(RetagOutcome& outcome, bool flushed) {
   }
   const int64_t end = static_cast<int64_t>(edit.offset + edit.newBytes.size());
   ForgetCachedBytes(edit.file.Get(), 0, end + kReadPastEnd);
+  // The bytes as written, then the file as a player reads it.
   DescriptorInput input;
   input.file = edit.file.Get();
-  if (!edit.check(&input, DescriptorInput::Read, outcome.before.stamp.size).ok()) {
+  if (!FoundInPlace(edit, edit.newBytes) ||
+      !edit.check(&input, DescriptorInput::Read, outcome.before.stamp.size).ok()) {
     return PutOldBytesBack(outcome, messages.InPlaceVerifyFailed);
   }
   GetDescriptorState(edit.file.Get(), outcome.after);
