@@ -156,16 +156,6 @@ Status StepLogFlush(FILE* file) {
 const InPlaceWrites kStepWrites = {StepWrite, StepFlush, StepFlushAll};
 const LogWriteFunctions kStepLogWrites = {StepLogWrite, StepLogFlush};
 
-std::string Slurp(FILE* file) {
-  std::string text;
-  std::rewind(file);
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  std::fclose(file);
-  return text;
-}
-
 class InPlaceTest : public CliTest {
  protected:
   // Writes the files afresh, and no journal.
@@ -217,13 +207,13 @@ class InPlaceTest : public CliTest {
 
   // The next start's recovery; what it said on stderr.
   std::string Recover(bool dryRun = false, bool french = false) {
-    CliConsole console;
-    console.out = std::tmpfile();
-    console.err = std::tmpfile();
-    console.french = french;
-    RecoverInterruptedEdits(dryRun, console);
-    std::fclose(console.out);
-    return Slurp(console.err);
+    return OnConsole(
+               [&](const CliConsole& console) {
+                 RecoverInterruptedEdits(dryRun, console);
+                 return 0;
+               },
+               false, french)
+        .err;
   }
 
   std::string TheJournal() const {
