@@ -11,9 +11,6 @@ Status WriteAtOffset(int file, int64_t offset, const std::string& bytes) {
   return WriteFileAt(file, offset, bytes.data(), bytes.size());
 }
 
-// The check reads a little past the written bytes: the page that follows.
-constexpr int64_t kReadPastEnd = 64 * 1024;
-
 // The file as the check reads it: from its start, through the descriptor.
 struct DescriptorInput {
   int file = -1;
@@ -65,21 +62,27 @@ bool FoundInPlace(const InPlaceRetag& edit, const std::string& bytes) {
          got == found.size() && found == bytes;
 }
 
-// A written edit on the disk (flushed says the group's flush did it): read
-// back from the disk and checked, or its old bytes put back.
+// The file as a player reads it, checked once the new bytes are written:
+// the result depends on the file's bytes alone, which Finish then proves are
+// on the disk.
+bool Checked(const RetagOutcome& outcome) {
+  DescriptorInput input;
+  input.file = outcome.inPlace->file.Get();
+  return outcome.inPlace->check(&input, DescriptorInput::Read, outcome.before.stamp.size).ok();
+}
+
+// A written and checked edit put on the disk (flushed says the group's flush
+// did it), then its bytes read back from the disk and compared with those
+// written; or its old bytes put back.
 void Finish(RetagOutcome& outcome, bool flushed) {
   InPlaceRetag& edit = *outcome.inPlace;
   const MessageTable& messages = CurrentMessages();
   if (!flushed && !edit.writes->flush(edit.file.Get()).ok()) {
     return PutOldBytesBack(outcome, messages.InPlaceWriteFailed);
   }
-  const int64_t end = static_cast<int64_t>(edit.offset + edit.newBytes.size());
-  ForgetCachedBytes(edit.file.Get(), 0, end + kReadPastEnd);
-  // The bytes as written, then the file as a player reads it.
-  DescriptorInput input;
-  input.file = edit.file.Get();
-  if (!FoundInPlace(edit, edit.newBytes) ||
-      !edit.check(&input, DescriptorInput::Read, outcome.before.stamp.size).ok()) {
+  ForgetCachedBytes(edit.file.Get(), static_cast<int64_t>(edit.offset),
+                    static_cast<int64_t>(edit.newBytes.size()));
+  if (!FoundInPlace(edit, edit.newBytes)) {
     return PutOldBytesBack(outcome, messages.InPlaceVerifyFailed);
   }
   GetDescriptorState(edit.file.Get(), outcome.after);
@@ -94,10 +97,18 @@ const InPlaceWrites kDiskInPlaceWrites = {WriteAtOffset, FlushFileData, FlushOpe
 std::shared_ptr<InPlaceRetag> PlanRetagInPlace(CommentEditor& editor) {
   InPlaceBytes bytes = editor.PlanInPlace();
   if (!bytes.fits) return nullptr;
+  // Only the bytes that differ are written (and recorded): most of a comment
+  // header's pages (FLAC's metadata stretch) are padding that stays zeros.
+  const std::string& before = bytes.oldBytes;
+  const std::string& after = bytes.newBytes;
+  size_t first = 0;
+  while (first < before.size() && before[first] == after[first]) ++first;
+  size_t end = before.size();
+  while (end > first && before[end - 1] == after[end - 1]) --end;
   auto edit = std::make_shared<InPlaceRetag>();
-  edit->offset = bytes.offset;
-  edit->oldBytes = std::move(bytes.oldBytes);
-  edit->newBytes = std::move(bytes.newBytes);
+  edit->offset = bytes.offset + first;
+  edit->oldBytes = before.substr(first, end - first);
+  edit->newBytes = after.substr(first, end - first);
   edit->check = std::move(bytes.check);
   return edit;
 }
@@ -118,6 +129,7 @@ void WriteRetagInPlace(const RetagRequest& request, RetagOutcome& outcome) {
   if (!edit.writes->write(edit.file.Get(), static_cast<int64_t>(edit.offset), edit.newBytes).ok()) {
     return PutOldBytesBack(outcome, messages.InPlaceWriteFailed);
   }
+  if (!Checked(outcome)) return PutOldBytesBack(outcome, messages.InPlaceVerifyFailed);
   if (!request.deferCommit) FinishInPlaceRetags({&outcome});
 }
 

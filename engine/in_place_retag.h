@@ -1,10 +1,11 @@
 // The edit of a file where it lies, when its new comment header fits in the
 // old one's room: only the bytes of the comment's pages (Ogg) or metadata
-// stretch (FLAC) are written, at their offset, the file's size unchanged. In
-// the phases a batch runs: planned while the file is only read, so that its
-// recovery record can be on the disk before the file is touched; written;
-// flushed with its group, read back and checked. A failed write, flush or
-// check puts the old bytes back at once.
+// stretch (FLAC) that change are written, at their offset, the file's size
+// unchanged. In the phases a batch runs: planned while the file is only read,
+// so that its recovery record can be on the disk before the file is touched;
+// written and checked as a player reads it; flushed with its group, and the
+// bytes written read back from the disk and compared. A failed write, check,
+// flush or comparison puts the old bytes back at once.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -29,13 +30,15 @@ extern const InPlaceWrites kDiskInPlaceWrites;
 enum class InPlaceState {
   kPlanned,        // nothing written yet
   kUntouched,      // refused before any byte was written: the file is as it was
-  kWritten,        // the new bytes are written, not yet flushed and checked
-  kDone,           // the new bytes are on the disk, read back and checked
+  kWritten,        // the new bytes are written and checked, not yet on the disk
+  kDone,           // the new bytes are checked, on the disk, read back from it
   kRestored,       // a write, flush or check failed; the old bytes are back on the disk
   kRestoreFailed,  // the old bytes could not be put back (the recovery record stays)
 };
 
 struct InPlaceRetag {
+  // The bytes that change, of the comment header's pages (FLAC's metadata
+  // stretch): where they start, what they are and what replaces them.
   uint64_t offset = 0;
   std::string oldBytes;
   std::string newBytes;
@@ -60,13 +63,15 @@ std::shared_ptr<InPlaceRetag> PlanRetagInPlace(CommentEditor& editor);
 
 // Writes the planned bytes of a prepared edit in place, once the file is
 // found as it was prepared: the same file, unchanged, the old bytes at their
-// place (otherwise it is left untouched). Without deferCommit it then
-// finishes as FinishInPlaceRetags does; with it, that is the batch's part.
+// place (otherwise it is left untouched); then checks the file. Without
+// deferCommit it then finishes as FinishInPlaceRetags does; with it, that is
+// the batch's part.
 void WriteRetagInPlace(const RetagRequest& request, RetagOutcome& outcome);
 
 // Puts the written edits of these outcomes on the disk (a group at once where
-// the system can), reads each back from the disk and checks it; each failure
-// puts its file's old bytes back and fails its outcome. The files close.
+// the system can), reads their bytes back from the disk and compares them
+// with those written; each failure puts its file's old bytes back and fails
+// its outcome. The files close.
 void FinishInPlaceRetags(const std::vector<RetagOutcome*>& outcomes);
 
 // Puts the old bytes back of an edit written (checked or not), flushed: when

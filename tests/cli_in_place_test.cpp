@@ -104,8 +104,8 @@ void ExpectOnlyTagsChanged(const Bytes& before, const Bytes& after) {
 struct Steps {
   int count = 0;
   int failAt = -1;
-  bool corruptWrites = false;  // the audio files get a wrong byte, silently
-  std::set<int> corrupted;     // the files written wrong
+  bool corruptWrites = false;    // the audio files get a wrong byte, silently
+  std::set<uint64_t> corrupted;  // the files written wrong
   std::function<void(bool fileWrite)> before;
 
   bool Fails(bool fileWrite = false) {
@@ -126,7 +126,9 @@ Status StepWrite(int file, int64_t offset, const std::string& bytes) {
   }
   // The first write of each file goes wrong; putting the old bytes back does not.
   std::string written = bytes;
-  if (steps.corruptWrites && steps.corrupted.insert(file).second) {
+  FileState state;
+  GetDescriptorState(file, state);
+  if (steps.corruptWrites && steps.corrupted.insert(state.identity.index).second) {
     written[written.size() / 2] ^= 0x20;
   }
   return kDiskInPlaceWrites.write(file, offset, written);

@@ -287,8 +287,14 @@ Status GetDescriptorState(int file, FileState& state) {
 }
 
 void ForgetCachedBytes(int file, int64_t offset, int64_t size) {
-  // Only clean pages go: the bytes must have been flushed first.
-  posix_fadvise(file, static_cast<off_t>(offset), static_cast<off_t>(size), POSIX_FADV_DONTNEED);
+  // The system forgets whole pages only, and only clean ones: the bytes must
+  // have been flushed first. (A size of 0 would mean the rest of the file.)
+  if (size <= 0) return;
+  const int64_t page = sysconf(_SC_PAGESIZE) > 0 ? sysconf(_SC_PAGESIZE) : 4096;
+  const int64_t start = offset / page * page;
+  const int64_t end = (offset + size + page - 1) / page * page;
+  posix_fadvise(file, static_cast<off_t>(start), static_cast<off_t>(end - start),
+                POSIX_FADV_DONTNEED);
 }
 
 String FollowLinks(const String& path) {
