@@ -57,8 +57,7 @@ struct Item {
 size_t BytesHeld(const Item& item) {
   size_t bytes = item.header.size() + item.outcome.oldCommentHeader.size();
   for (const std::string& comment : item.outcome.comments) bytes += comment.size();
-  // The old and new bytes, and the comments the check keeps.
-  if (item.outcome.inPlace != nullptr) bytes += 3 * item.outcome.inPlace->oldBytes.size();
+  if (item.outcome.inPlace != nullptr) bytes += item.outcome.inPlace->heldBytes;
   return bytes;
 }
 

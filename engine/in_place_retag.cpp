@@ -1,5 +1,5 @@
 // The edit in place of one file (see in_place_retag.h), in its phases: plan,
-// write, then flush, read back and check, or put the old bytes back.
+// write and check, then flush and read back, or put the old bytes back.
 #include "engine/in_place_retag.h"
 
 #include "engine/message_table.h"
@@ -110,6 +110,8 @@ std::shared_ptr<InPlaceRetag> PlanRetagInPlace(CommentEditor& editor) {
   edit->oldBytes = before.substr(first, end - first);
   edit->newBytes = after.substr(first, end - first);
   edit->check = std::move(bytes.check);
+  // The plan's old and new bytes, and the comments, each about as long.
+  edit->heldBytes = 3 * before.size();
   return edit;
 }
 

@@ -43,6 +43,8 @@ struct InPlaceRetag {
   std::string oldBytes;
   std::string newBytes;
   InPlaceCheck check;
+  // About what the edit holds until it is done, the check's plan included.
+  size_t heldBytes = 0;
   InPlaceState state = InPlaceState::kPlanned;
   // Open from the write until the edit is settled; on Windows no other
   // process may write the file meanwhile.
