@@ -59,20 +59,27 @@ timed() {
   "$@" >/dev/null
   echo "($EPOCHREALTIME - $start) * 1000 / 1" | bc -l | xargs printf '%.2f'
 }
-comment() { run=$((run + 1)); printf 'run %06d' "$run"; }
+# Another comment of the same length for each run (set in this shell, not in
+# a command substitution's).
+next() {
+  run=$((run + 1))
+  text=$(printf 'run %06d' "$run")
+}
 median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
 declare -A t
 for r in $(seq 1 "$runs"); do
   t[floor]+=" $(timed "$floor" "$work/record" "$work/floor.ogg")"
-  t[ogg]+=" $(timed "$cli" -q --comment "$(comment)" "$work/long.ogg")"
-  t[flac]+=" $(timed "$cli" -q --comment "$(comment)" "$flac_file")"
-  t[batch]+=" $(timed "$cli" -q --comment "$(comment)" "$work/batch"/*.ogg)"
+  next
+  t[ogg]+=" $(timed "$cli" -q --comment "$text" "$work/long.ogg")"
+  t[flac]+=" $(timed "$cli" -q --comment "$text" "$flac_file")"
+  t[batch]+=" $(timed "$cli" -q --comment "$text" "$work/batch"/*.ogg)"
   # The full rewrites take long: fewer of them.
   if [ "$r" -le 3 ]; then
-    t[ogg-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$(comment)" "$work/long.ogg")"
-    t[flac-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$(comment)" "$flac_file")"
-    t[batch-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$(comment)" "$work/batch"/*.ogg)"
+    next
+    t[ogg-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$text" "$work/long.ogg")"
+    t[flac-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$text" "$flac_file")"
+    t[batch-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$text" "$work/batch"/*.ogg)"
   fi
 done
 
@@ -98,8 +105,9 @@ printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$files files of 300 KB, --r
 
 # The bytes written into the audio files: the edits' positional writes.
 if command -v strace >/dev/null; then
+  next
   strace -f -e trace=pwrite64 -e signal=none -o "$work/trace" \
-    "$cli" -q --comment "$(comment)" "$work/batch"/*.ogg
+    "$cli" -q --comment "$text" "$work/batch"/*.ogg
   written=$(grep -o '= [0-9]*$' "$work/trace" | awk '{ s += $2 } END { print s + 0 }')
   echo "  bytes written into the $files audio files in place: $written" \
     "($((written / files)) per file of $(($(stat -c %s "$work/batch/001.ogg") / 1024)) KB)"
