@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "engine/in_place_retag.h"
 #include "engine/retag_file.h"
 #include "files/file_system.h"
 
@@ -56,6 +57,7 @@ struct Item {
 size_t BytesHeld(const Item& item) {
   size_t bytes = item.header.size() + item.outcome.oldCommentHeader.size();
   for (const std::string& comment : item.outcome.comments) bytes += comment.size();
+  if (item.outcome.inPlace != nullptr) bytes += item.outcome.inPlace->heldBytes;
   return bytes;
 }
 
@@ -72,9 +74,11 @@ bool NamesAFileTwice(const std::vector<String>& files) {
 }
 
 // Puts the new files of deferred retags back as they were: the new file goes
-// and the ".old" copy takes its name again.
+// and the ".old" copy takes its name again; an edit in place gets its old
+// bytes back.
 void PutBack(const std::vector<RetagOutcome*>& outcomes) {
   for (RetagOutcome* outcome : outcomes) {
+    PutBackInPlace(*outcome);
     if (outcome->pendingOldPath.IsEmpty()) continue;
     if (RemoveFile(outcome->newPath.CStr()).ok()) {
       RenameFile(outcome->pendingOldPath.CStr(), outcome->newPath.CStr());
@@ -147,8 +151,9 @@ class Batch {
     FlushRetags(committing);
     if (settings_.recorder == nullptr) return true;
     for (size_t i = commitCursor_; i < commitEnd; ++i) {
-      if (!items_[i].outcome.pendingOldPath.IsEmpty())
-        settings_.recorder->Committed(i, items_[i].outcome);
+      const RetagOutcome& outcome = items_[i].outcome;
+      if (!outcome.pendingOldPath.IsEmpty() || outcome.inPlace != nullptr)
+        settings_.recorder->Committed(i, outcome);
     }
     for (size_t i = recordCursor_; i < recordEnd; ++i) {
       if (IsPrepared(items_[i])) settings_.recorder->Record(i, items_[i].outcome);
@@ -285,6 +290,10 @@ class Batch {
     request.position = static_cast<int>(i) + 1;
     request.choices = &choices;
     request.dryRun = settings_.dryRun;
+    // Never in place without a recorder for the recovery records.
+    request.inPlace = settings_.inPlace && (settings_.dryRun || settings_.recorder != nullptr);
+    request.padding = settings_.padding;
+    request.inPlaceWrites = settings_.inPlaceWrites;
     if (settings_.commentHeaderOf) request.commentHeader = &items_[i].header;
     return request;
   }

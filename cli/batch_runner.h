@@ -21,7 +21,8 @@ class BatchRecorder {
   virtual ~BatchRecorder() = default;
   // A prepared file about to be touched: its entry, kept until Flush.
   virtual void Record(size_t index, const RetagOutcome& prepared) = 0;
-  // A file whose new file is verified and on the disk, before its ".old" copy goes.
+  // A file whose new file is verified and on the disk, before its ".old" copy
+  // goes; or whose edit in place is over, whatever its end.
   virtual void Committed(size_t index, const RetagOutcome& outcome) = 0;
   // Puts what was recorded on the disk, in one flush; false when the journal
   // could not be written (it takes no more records then).
@@ -31,6 +32,13 @@ class BatchRecorder {
 struct BatchSettings {
   unsigned workers = 1;  // files in work at once
   bool dryRun = false;   // checks and edits only: nothing on disk changes
+  // Files whose new tags fit are edited where they lie; this needs a recorder,
+  // which records each edit's recovery record before the file is touched.
+  bool inPlace = false;
+  // The room a rewrite leaves after the new tags.
+  PaddingPolicy padding{/*noPadding=*/true};
+  // For the tests: the writes and flushes of the edits in place.
+  const InPlaceWrites* inPlaceWrites = nullptr;
   // When set, the comment header packet written back as it is for file i
   // instead of the tag choices (taking a run back); empty when it cannot be
   // had. Called on the workers, one call at a time per file.

@@ -10,6 +10,7 @@
 #include "cli/cli_texts.h"
 #include "cli/console_output.h"
 #include "cli/file_selection.h"
+#include "cli/interrupted_edits.h"
 #include "cli/platform.h"
 #include "cli/result_lines.h"
 #include "cli/run_journal.h"
@@ -61,6 +62,8 @@ struct ParsedLine {
   bool undo = false;
   bool noJournal = false;
   bool quiet = false;
+  bool rewrite = false;
+  bool noPadding = false;
 };
 
 struct ModeOption {
@@ -75,6 +78,8 @@ const ModeOption kModeOptions[] = {
     {"--json", &ParsedLine::json},
     {"--undo", &ParsedLine::undo},
     {"--no-journal", &ParsedLine::noJournal},
+    {"--rewrite", &ParsedLine::rewrite},
+    {"--no-padding", &ParsedLine::noPadding},
     {"-q", &ParsedLine::quiet},
     {"--quiet", &ParsedLine::quiet},
 };
@@ -173,6 +178,7 @@ std::string ParseArguments(const std::vector<std::string>& arguments, ParsedLine
     return line.show ? cli_text::kTagOptionWithShow : cli_text::kTagOptionWithUndo;
   }
   if (line.show && line.undo) return cli_text::kShowWithUndo;
+  if (line.show && (line.rewrite || line.noPadding)) return cli_text::kWriteOptionWithShow;
   if (line.undo && !line.files.empty()) return cli_text::kUndoWithFile;
   if (!line.help && !line.version && !line.undo && line.files.empty()) return cli_text::kNoFile;
   return std::string();
@@ -195,10 +201,16 @@ int Retag(const ParsedLine& line, const std::vector<String>& files, const CliCon
   settings.workers = console.workers;
   settings.dryRun = line.dryRun;
   settings.recorder = recorded ? &journal : nullptr;
+  // An edit in place needs its recovery record in the journal.
+  settings.inPlace = !line.rewrite && !line.noJournal;
+  settings.padding.noPadding = line.noPadding;
   settings.endAfter = console.endAfter;
   const BatchEnd end =
       RetagFiles(files, line.choices, settings, [&](size_t i, const RetagOutcome& outcome) {
-        lines.Line(i, outcome, line.dryRun ? &outcome.comments : nullptr);
+        const cli_text::LocalText& way =
+            outcome.inPlace != nullptr ? cli_text::kWouldEditInPlace : cli_text::kWouldRewrite;
+        lines.Line(i, outcome, line.dryRun ? &outcome.comments : nullptr,
+                   line.dryRun ? way.In(console.french) : nullptr);
         if (outcome.oldCopyInTheWay) {
           PrintFormat(console.err, cli_text::kOldCopyNote, ShownPath(outcome.filePath).c_str());
         }
@@ -249,7 +261,9 @@ int RunCli(const std::vector<std::string>& arguments, const CliConsole& console)
     PrintFormat(console.err, cli_text::kUsageError, problem.c_str());
     return 2;
   }
-  if (line.undo) return UndoLastRun(line.dryRun, line.quiet, console);
+  // Before anything else: files that an interrupted edit in place left.
+  RecoverInterruptedEdits(line.dryRun, console);
+  if (line.undo) return UndoLastRun(line.dryRun, line.quiet, !line.rewrite, console);
   const Selection selection = SelectFiles(line.files, line.recursive, console.err);
   const int status = line.show ? ShowTags(selection.files, line.json, console)
                                : Retag(line, selection.files, console);

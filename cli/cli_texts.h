@@ -1,8 +1,9 @@
 // Every text that mirale-cli prints of its own, each written once: the usage
 // text around the tags' options (which come from the table of choosable tags),
-// usage errors, skipped arguments, the journal and --undo. The results of a
-// retag come from the engine's message tables. printf formats where a text
-// takes values.
+// usage errors, skipped arguments, the journal, --undo and the recovery of
+// interrupted edits in place (in English and French). The results of a retag
+// come from the engine's message tables. printf formats where a text takes
+// values.
 #pragma once
 #include "base/version.h"
 
@@ -20,6 +21,8 @@ inline constexpr char kUsageTail[] =
     "order\n"
     "                        (\"2\" before \"10\", case ignored); files keep their place\n"
     "  --dry-run             print what the run would do, tags included; change nothing\n"
+    "  --rewrite             rewrite every file whole, even where the new tags fit in place\n"
+    "  --no-padding          leave no room after the tags of a file rewritten\n"
     "  --show                print each file's vendor text and comments (KEY=value)\n"
     "  --json                with --show: one JSON object per file\n"
     "  --undo                put back the tags the last run replaced\n"
@@ -39,9 +42,12 @@ inline constexpr char kUsageTail[] =
     "  mirale-cli --undo                              takes the last run back\n"
     "  mirale-cli -q --no-journal --label X *.ogg     failures only, no journal\n"
     "\n"
-    "Only Ogg Vorbis and Ogg Opus files (.ogg, .opus, .oga) are taken. Each file is\n"
-    "checked, moved to FILE.old, written anew and verified, and only then the .old\n"
-    "copy deleted; after a failure the .old copy stays. Every run\n"
+    "Only Ogg Vorbis and Ogg Opus files (.ogg, .opus, .oga) are taken. When the new\n"
+    "tags fit in the room the old ones had, only the tags' pages are written where\n"
+    "they lie, flushed and checked (a crash is repaired at the next start); else\n"
+    "the file is checked, moved to FILE.old, written anew with room for the next\n"
+    "edit and verified, and only then the .old copy deleted (after a failure it\n"
+    "stays). Every run\n"
     "that writes is recorded (the last 20 runs) in $XDG_STATE_HOME/mirale, else\n"
     "~/.local/state/mirale (%LOCALAPPDATA%\\Mirale on Windows); when that cannot be\n"
     "written the run stops before any file. --undo restores the files the last run\n"
@@ -60,6 +66,7 @@ inline constexpr char kJsonWithoutShow[] = "--json goes with --show";
 inline constexpr char kTagOptionWithShow[] = "--show only reads: no tag option with it";
 inline constexpr char kTagOptionWithUndo[] = "--undo puts the old tags back: no tag option with it";
 inline constexpr char kShowWithUndo[] = "--show and --undo exclude each other";
+inline constexpr char kWriteOptionWithShow[] = "--show only reads: no --rewrite or --no-padding";
 inline constexpr char kUndoWithFile[] = "--undo takes no file";
 inline constexpr char kNoFile[] = "no file given";
 inline constexpr char kBadDateOption[] = "--date: %s";
@@ -117,6 +124,37 @@ inline constexpr char kJournalKept[] =
 inline constexpr char kFilesRemain[] =
     "mirale-cli: %lu files of that run are not back yet: its journal keeps them for the next "
     "--undo\n";
+
+// A text told in the user's language.
+struct LocalText {
+  const char* english;
+  const char* french;
+  const char* In(bool inFrench) const { return inFrench ? french : english; }
+};
+
+// Under a file's line in a dry run: the way it would be written.
+inline constexpr LocalText kWouldEditInPlace = {"  (edited in place)\n", "  (modifié sur place)\n"};
+inline constexpr LocalText kWouldRewrite = {"  (rewritten)\n", "  (réécrit)\n"};
+
+// Edits in place interrupted by a crash, a power loss or a killed process,
+// found at the next start.
+inline constexpr LocalText kRestoredAfterInterruptedEdit = {
+    "restored after an interrupted edit: %s\n",
+    "restauré après une modification interrompue : %s\n"};
+inline constexpr LocalText kInterruptedEditPending = {
+    "mirale-cli: an interrupted edit of %s is pending: the next run without --dry-run "
+    "restores the file\n",
+    "mirale-cli : une modification interrompue de %s est en attente : la prochaine "
+    "exécution sans --dry-run remettra le fichier en état\n"};
+inline constexpr LocalText kInterruptedEditLeft = {
+    "mirale-cli: %s is no longer as an interrupted edit left it: it is left as it is\n",
+    "mirale-cli : %s n'est plus tel qu'une modification interrompue l'a laissé : il reste "
+    "tel quel\n"};
+inline constexpr LocalText kInterruptedEditUnreached = {
+    "mirale-cli: cannot restore %s after an interrupted edit (%s): the next start tries "
+    "again\n",
+    "mirale-cli : impossible de remettre %s en état après une modification interrompue "
+    "(%s) : le prochain lancement réessaiera\n"};
 
 // The progress line.
 inline constexpr char kProgress[] = "%lu/%lu files, %.1f MB/s, %s left";

@@ -53,7 +53,7 @@ void ResultLines::Coloured(const char* colour, const std::string& text) {
 }
 
 void ResultLines::Line(size_t index, const RetagOutcome& outcome,
-                       const std::vector<std::string>* tags) {
+                       const std::vector<std::string>* tags, const char* note) {
   static const char* const kColours[] = {kGreen, kOrange, kRed};
   const bool failed = outcome.kind == OutcomeKind::kFailure;
   if (failed) anyFailed_ = true;
@@ -63,6 +63,7 @@ void ResultLines::Line(size_t index, const RetagOutcome& outcome,
     Coloured(kColours[static_cast<int>(outcome.kind)],
              Utf8FromWindows1252(outcome.Segment().CStr()));
     WriteText(console_.out, "\n");
+    if (note != nullptr && !failed) WriteText(console_.out, note);
     if (tags != nullptr && !failed) PrintCommentLines(console_.out, *tags, "  ");
     std::fflush(console_.out);
   }

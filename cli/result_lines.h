@@ -19,9 +19,10 @@ class ResultLines {
   // quiet prints only the lines of failed files, and no progress.
   ResultLines(const CliConsole& console, bool quiet, const std::vector<String>& files);
 
-  // The file's line; with tags (a dry run), the comments it would get below it.
+  // The file's line; with tags (a dry run), the comments it would get below
+  // it, after the note (a line of its own) when there is one.
   void Line(size_t index, const RetagOutcome& outcome,
-            const std::vector<std::string>* tags = nullptr);
+            const std::vector<std::string>* tags = nullptr, const char* note = nullptr);
   // The completion line; the progress line is cleared first.
   void Done();
   // A run that stopped before its end: only the progress line is cleared.

@@ -30,10 +30,13 @@ void RunJournal::Record(size_t index, const RetagOutcome& prepared) {
   entry.header = prepared.oldCommentHeader;
   log_.Append(kFileEntryRecord, EncodeFileEntry(entry));
   ids_[index] = entry.id;
+  recovery_.Record(index, prepared);
 }
 
 void RunJournal::Committed(size_t index, const RetagOutcome& outcome) {
   if (index >= ids_.size() || ids_[index] == 0) return;
+  // An edit in place has a new state only when it is done.
+  if (outcome.inPlace != nullptr && !recovery_.Retire(index, outcome)) return;
   EntryState committed;
   committed.id = ids_[index];
   committed.state = outcome.after;
@@ -47,8 +50,9 @@ Status RunJournal::Finish(int64_t time) {
   end.time = time;
   end.entries = entries_;
   log_.Append(kRunEndRecord, EncodeRunEnd(end));
-  const Status flushed = log_.Flush();
+  recovery_.MarkAtRest();
+  const Status written = log_.WriteOut();
   log_.Close();
   if (entries_ == 0) RemoveFile(path_.CStr());
-  return flushed;
+  return written;
 }

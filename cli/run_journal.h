@@ -1,19 +1,21 @@
 // The journal of a run that writes: its start, each file's entry (path, codec,
 // identity and stamp, the whole old comment header) recorded and flushed with
-// its group before the file is touched, each file's new state once it is on
-// the disk, and the run's end. One file per run, locked while the run lasts.
+// its group before the file is touched, with the recovery record of an edit in
+// place; each file's new state once it is on the disk (and the edit's
+// retirement), and the run's end. One file per run, locked while the run lasts.
 #pragma once
 #include <cstdint>
 #include <vector>
 
 #include "base/status.h"
 #include "cli/batch_runner.h"
+#include "cli/recovery_log.h"
 #include "journal/record_log.h"
 #include "text/shared_string.h"
 
 class RunJournal : public BatchRecorder {
  public:
-  explicit RunJournal(const LogWriteFunctions& io = kDiskLogWrites) : log_(io) {}
+  explicit RunJournal(const LogWriteFunctions& io = kDiskLogWrites) : log_(io), recovery_(log_) {}
 
   // Makes the run's journal, the newest in folder, locked for the run, with
   // its start record (not yet flushed: the first group's flush carries it).
@@ -23,21 +25,23 @@ class RunJournal : public BatchRecorder {
   void Committed(size_t index, const RetagOutcome& outcome) override;
   bool Flush() override;
 
-  // Writes the run's end and lets the journal go; a journal that recorded no
-  // file is removed, as there is nothing to take back.
+  // Writes the run's end (to the system only: nothing depends on it after a
+  // crash) and lets the journal go; a journal that recorded no file is
+  // removed, as there is nothing to take back.
   Status Finish(int64_t time);
   // Lets the journal go as it is, without an end (the run stopped).
   void Abandon() { log_.Close(); }
 
-  // The run's log itself, for records of other kinds (the edit in place's
-  // recovery records): Append, then Flush before the bytes they guard are
-  // written; a scan skips the kinds it does not know.
+  // The run's log itself, for records of other kinds: Append, then Flush
+  // before the bytes they guard are written; a scan skips the kinds it does
+  // not know.
   RecordLogWriter& Log() { return log_; }
   const String& Path() const { return path_; }
   const Status& Failure() const { return log_.Failure(); }
 
  private:
   RecordLogWriter log_;
+  RecoveryLog recovery_;
   String path_;
   std::vector<uint32_t> ids_;  // the entry of each file of the list, 0 for none
   uint32_t entries_ = 0;

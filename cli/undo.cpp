@@ -18,6 +18,7 @@
 #include "cli/console_output.h"
 #include "cli/journal_scan.h"
 #include "cli/platform.h"
+#include "cli/recovery_log.h"
 #include "cli/result_lines.h"
 #include "cli/tag_listing.h"
 #include "cli/terminal_text.h"
@@ -237,8 +238,13 @@ void HandOver(const String& folder, uint64_t number, const std::vector<const Run
 // One undo of the journal taken, in its phases.
 class Undo {
  public:
-  Undo(TakenJournal& journal, bool dryRun, bool quiet, const CliConsole& console)
-      : journal_(journal), dryRun_(dryRun), quiet_(quiet), console_(console) {
+  Undo(TakenJournal& journal, bool dryRun, bool quiet, bool inPlace, const CliConsole& console)
+      : journal_(journal),
+        dryRun_(dryRun),
+        quiet_(quiet),
+        inPlace_(inPlace),
+        console_(console),
+        recovery_(journal.writer) {
     for (const RunFile& file : journal.scan.files) {
       if (!file.done) files_.push_back(&file);
     }
@@ -247,6 +253,9 @@ class Undo {
   int Run(const String& folder) {
     Introduce();
     DecideEach();
+    // The recovery records of edits in place go after the journal's last
+    // record that proves itself.
+    appending_ = !dryRun_ && journal_.writer.AppendAt(journal_.scan.validEnd).ok();
     if (!PutBack()) return 1;
     if (!dryRun_) Record(folder);
     for (bool back : back_) {
@@ -299,6 +308,8 @@ class Undo {
     BatchSettings settings;
     settings.workers = console_.workers;
     settings.dryRun = dryRun_;
+    settings.inPlace = inPlace_ && (dryRun_ || appending_);
+    settings.recorder = appending_ ? &recovery_ : nullptr;
     settings.endAfter = console_.endAfter;
     settings.commentHeaderOf = [this](size_t i) { return OldHeader(rewrites_[i]); };
     const BatchEnd end = RetagFiles(
@@ -342,7 +353,7 @@ class Undo {
     std::vector<const RunFile*> restored;
     size_t left = 0;
     RecordLogWriter& writer = journal_.writer;
-    bool marked = writer.AppendAt(journal_.scan.validEnd).ok();
+    bool marked = appending_;
     for (size_t i = 0; i < plans_.size(); ++i) {
       const bool setAside =
           plans_[i].verdict == Verdict::kChanged || plans_[i].verdict == Verdict::kUnusable;
@@ -355,6 +366,7 @@ class Undo {
         ++left;
       }
     }
+    recovery_.Records().MarkAtRest();
     // The hand-over first: once this journal is retired, it is the only trace.
     HandOver(folder, journal_.number, restored);
     marked = writer.Flush().ok() && marked;
@@ -370,7 +382,10 @@ class Undo {
   TakenJournal& journal_;
   const bool dryRun_;
   const bool quiet_;
+  const bool inPlace_;
   const CliConsole& console_;
+  RecoveryRecorder recovery_;          // the edits in place, recorded in the journal taken back
+  bool appending_ = false;             // records can be added to it
   std::vector<const RunFile*> files_;  // those not yet back nor set aside
   std::vector<Plan> plans_;            // one per file
   std::vector<bool> back_;             // one per file: it has its old tags again
@@ -385,9 +400,9 @@ class Undo {
 
 }  // namespace
 
-int UndoLastRun(bool dryRun, bool quiet, const CliConsole& console) {
+int UndoLastRun(bool dryRun, bool quiet, bool inPlace, const CliConsole& console) {
   const String folder = StateFolder();
   std::unique_ptr<TakenJournal> journal;
   if (TakeNewestJournal(folder, dryRun, console, journal) != Found::kJournal) return 1;
-  return Undo(*journal, dryRun, quiet, console).Run(folder);
+  return Undo(*journal, dryRun, quiet, inPlace, console).Run(folder);
 }

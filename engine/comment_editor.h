@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,13 +18,20 @@ class WideString;
 
 enum class CommentCodec : uint8_t { kVorbis, kOpus, kFlac };
 
+// The check of a file edited in place, read back from its start (size bytes)
+// once the new bytes were written and flushed: whether it holds what the edit
+// planned, and nothing else changed.
+using InPlaceCheck = std::function<Status(void* file, ReadFunc read, int64_t size)>;
+
 // The bytes an edit in place overwrites: where they start in the file, what
-// they are now (what a failed edit puts back) and what replaces them, as long.
+// they are now (what a failed edit puts back) and what replaces them, as long;
+// and the check of the file afterwards, which needs the editor no longer.
 struct InPlaceBytes {
   bool fits = false;  // false: the file must be rewritten; nothing else is set
   uint64_t offset = 0;
   std::string oldBytes;
   std::string newBytes;
+  InPlaceCheck check;
 };
 
 class CommentEditor {
@@ -65,9 +73,6 @@ class CommentEditor {
   // The edit in place that gives the file the comment header the writes would
   // put, when it fits in the old one's room; after Open and the edits, before Write.
   virtual InPlaceBytes PlanInPlace() = 0;
-  // After the planned bytes were written and flushed: checks the file read
-  // back from its start (size bytes).
-  virtual Status VerifyInPlace(void* file, ReadFunc read, int64_t size) const = 0;
 };
 
 // The editor for a file that starts with these bytes (at least the first four,

@@ -51,11 +51,10 @@ class FlacCommentEditor : public CommentEditor {
     bytes.offset = edit.offset;
     bytes.oldBytes = std::move(edit.oldBytes);
     bytes.newBytes = std::move(edit.newBytes);
+    bytes.check = [expected = editor_.Expectation()](void* file, ReadFunc read, int64_t size) {
+      return VerifyFlacInPlace(file, read, size > 0 ? static_cast<uint64_t>(size) : 0, expected);
+    };
     return bytes;
-  }
-  Status VerifyInPlace(void* file, ReadFunc read, int64_t size) const override {
-    return VerifyFlacInPlace(file, read, size > 0 ? static_cast<uint64_t>(size) : 0,
-                             editor_.Expectation());
   }
 
  private:

@@ -20,6 +20,10 @@ const MessageTable EnglishMessages = {
     "FLAC file with several Vorbis comment blocks.",
     "Unreadable Vorbis comment block in FLAC file.",
     "Tags too large for a FLAC file (16 MB at most).",
+    "Cannot write the tags in place; the file is as it was.",
+    "Tags written in place failed verification; the file is as it was.",
+    "Cannot put the file back after a failed edit in place; the next start of mirale-cli "
+    "puts it back.",
 };
 
 const MessageTable FrenchMessages = {
@@ -48,6 +52,14 @@ const MessageTable FrenchMessages = {
     "Fichier FLAC \xE0 plusieurs blocs de commentaires Vorbis.",
     "Bloc de commentaires Vorbis illisible dans le fichier FLAC.",
     "\xC9tiquettes trop grandes pour un fichier FLAC (16 Mo au plus).",
+    "\xC9"
+    "criture des \xE9tiquettes sur place impossible ; le fichier est tel qu'il \xE9tait.",
+    "\xC9"
+    "chec de la v\xE9rification des \xE9tiquettes \xE9"
+    "crites sur place ; le fichier est tel qu'il \xE9tait.",
+    "Impossible de remettre le fichier en \xE9tat apr\xE8s une modification sur place "
+    "manqu\xE9"
+    "e ; le prochain lancement de mirale-cli le remettra.",
 };
 
 const MessageTable* CurrentMessageTable = nullptr;

@@ -23,6 +23,10 @@ struct MessageTable {
   const char* FlacSeveralComments;
   const char* FlacBadCommentList;
   const char* FlacCommentTooLarge;
+  // An edit in place (mirale-cli) that failed, and its file.
+  const char* InPlaceWriteFailed;
+  const char* InPlaceVerifyFailed;
+  const char* InPlaceRestoreFailed;
 };
 
 extern const MessageTable EnglishMessages;

@@ -1,5 +1,6 @@
 // The Ogg side of CommentEditor: TagEditor for Vorbis and Opus streams, the
 // page-reading check of a rewrite and the check of an edit in place.
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -53,22 +54,23 @@ class OggCommentEditor : public CommentEditor {
   }
 
   InPlaceBytes PlanInPlace() override {
-    plan_ = editor_.PlanInPlace();
+    auto plan = std::make_shared<InPlaceEdit>(editor_.PlanInPlace());
     InPlaceBytes bytes;
-    bytes.fits = plan_.fits;
-    bytes.offset = plan_.offset;
-    bytes.oldBytes = plan_.oldBytes;
-    bytes.newBytes = plan_.newBytes;
+    if (!plan->fits) return bytes;
+    bytes.fits = true;
+    bytes.offset = plan->offset;
+    bytes.oldBytes = plan->oldBytes;
+    bytes.newBytes = plan->newBytes;
+    // The check keeps the plan alone, not the editor.
+    bytes.check = [plan](void* file, ReadFunc read, int64_t) {
+      return VerifyInPlace(file, read, *plan);
+    };
     return bytes;
-  }
-  Status VerifyInPlace(void* file, ReadFunc read, int64_t) const override {
-    return ::VerifyInPlace(file, read, plan_);
   }
 
  private:
   TagEditor editor_;
   int64_t size_ = 0;
-  InPlaceEdit plan_;
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "engine/choosable_tags.h"
 #include "engine/comment_editor.h"
 #include "engine/file_name_tags.h"
+#include "engine/in_place_retag.h"
 #include "engine/message_table.h"
 #include "files/file_system.h"
 #include "format/date_time.h"
@@ -129,21 +130,40 @@ class Retag {
         !editor->AcceptsCommentHeader(*request_.commentHeader)) {
       return Fail(kErrorCorruptSecondary);
     }
-    if (request_.dryRun) {
+    if (request_.dryRun || request_.inPlace) {
+      const String warnings = outcome_.message;
       Edit(*editor);
-      Report(*editor);
+      if (request_.inPlace && PutBackAsItIs(*editor)) outcome_.inPlace = PlanRetagInPlace(*editor);
+      if (request_.dryRun) {
+        Report(*editor);
+      } else if (outcome_.inPlace == nullptr) {
+        outcome_.message = warnings;  // the rewrite edits (and warns) again
+      }
     }
     return true;
   }
 
+  // A header put back goes in place only when it comes back byte for byte:
+  // an Ogg comment header holds its padding, so it must fill the old one's
+  // room exactly (as after an edit in place); FLAC's padding is a block of
+  // its own.
+  bool PutBackAsItIs(const CommentEditor& editor) const {
+    return request_.commentHeader == nullptr || editor.Codec() == CommentCodec::kFlac ||
+           request_.commentHeader->size() == editor.OriginalCommentHeader().size();
+  }
+
   // The move needs the ".old" name free (a left-over copy is never replaced),
-  // short enough for the file system, in a folder that may be written.
+  // short enough for the file system, in a folder that may be written. An
+  // edit in place needs no new name, but a left-over copy is the original of
+  // an interrupted run, which --undo would put back over the edit.
   bool CheckOldPath() {
     if (KindOfFile(oldPath_) != FileKind::kMissing) {
       outcome_.oldCopyInTheWay = true;
       return Fail(messages_.CannotRenameInput);
     }
-    if (!CheckNewName(oldPath_).ok()) return Fail(messages_.CannotRenameInput);
+    if (outcome_.inPlace == nullptr && !CheckNewName(oldPath_).ok()) {
+      return Fail(messages_.CannotRenameInput);
+    }
     return true;
   }
 
@@ -369,6 +389,7 @@ void RetagOutcome::Warn(const char* text) {
 }
 
 void FlushRetags(const std::vector<RetagOutcome*>& outcomes) {
+  FinishInPlaceRetags(outcomes);
   std::vector<String> written;
   for (const RetagOutcome* outcome : outcomes) {
     if (!outcome->pendingOldPath.IsEmpty()) written.push_back(outcome->newPath);
@@ -417,6 +438,7 @@ RetagOutcome PrepareRetag(const RetagRequest& request) {
 
 void CompleteRetag(const RetagRequest& request, RetagOutcome& outcome) {
   if (outcome.kind == OutcomeKind::kFailure || request.dryRun) return;
+  if (outcome.inPlace != nullptr) return WriteRetagInPlace(request, outcome);
   Retag(request, outcome).Complete();
 }
 

@@ -1,9 +1,11 @@
-// RetagFile: rewrites the comment header of one Ogg Vorbis or Opus file in place,
-// through a backup at its path with ".old" appended, following the user's tag
-// choices. In two phases for a journal: PrepareRetag only reads and checks,
-// CompleteRetag touches the file. RetagListedFile does both, with what both
-// front ends need around it: one outcome (ok, warning or failure) to show.
+// RetagFile: rewrites the comment header of one Ogg Vorbis, Opus or FLAC file
+// under its own name, through a backup at its path with ".old" appended,
+// following the user's tag choices; or, when asked and the new tags fit,
+// edits it where it lies (engine/in_place_retag.h). In two phases for a journal: PrepareRetag only
+// reads and checks, CompleteRetag touches the file. RetagListedFile does both, with what both front
+// ends need around it: one outcome (ok, warning or failure) to show.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,9 @@
 #include "files/file_system.h"
 #include "text/shared_string.h"
 #include "vorbis/tag_editor.h"
+
+struct InPlaceRetag;
+struct InPlaceWrites;
 
 struct RetagRequest {
   String path;
@@ -29,12 +34,19 @@ struct RetagRequest {
   // The padding a rewrite leaves after the new comment header, so that the next
   // edit fits in place; none by default (the dialog keeps its bytes as they are).
   PaddingPolicy padding{/*noPadding=*/true};
+  // Edits the file where it lies when the new comment header fits in the old
+  // one's room (engine/in_place_retag.h); otherwise rewrites it. Only for a
+  // caller that records each edit's recovery record before the file is
+  // touched (mirale-cli's journal).
+  bool inPlace = false;
   // Leaves the flush of the new file to the disk and the removal of the ".old"
   // copy to FlushRetags and DropOldCopies, so that a batch is flushed at once.
   bool deferCommit = false;
   // Replace fread and fwrite on the files, so that tests can make the disk fail.
   ReadFunc read = nullptr;
   WriteFunc write = nullptr;
+  // The same for the writes of an edit in place; null for the disk's.
+  const InPlaceWrites* inPlaceWrites = nullptr;
 };
 
 enum class OutcomeKind { kOk, kWarning, kFailure };
@@ -66,6 +78,9 @@ struct RetagOutcome {
   // ".old" copy that DropOldCopies removes once it is on the disk.
   String newPath;
   String pendingOldPath;
+  // Set once PrepareRetag found that the edit fits in place: the edit, its
+  // bytes and how far it went; null for a rewrite.
+  std::shared_ptr<InPlaceRetag> inPlace;
 
   // Adds a warning to the message; an ok outcome becomes a warning.
   void Warn(const char* text);
@@ -95,7 +110,8 @@ RetagOutcome RetagFile(const RetagRequest& request);
 
 // Puts the new files of deferred retags on the disk, all at once where the
 // system can; when that fails, one by one, so that only a file that fails
-// fails: its new file is removed and its ".old" copy kept.
+// fails: its new file is removed and its ".old" copy kept. Edits in place are
+// flushed, read back and checked (see FinishInPlaceRetags).
 void FlushRetags(const std::vector<RetagOutcome*>& outcomes);
 // Then removes the ".old" copies of the deferred retags still pending.
 void DropOldCopies(const std::vector<RetagOutcome*>& outcomes);

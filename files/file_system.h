@@ -132,6 +132,32 @@ Status GetOpenFileState(FILE* file, FileState& state);
 // The size in bytes of an open file; size is left as it was on failure.
 Status GetOpenFileSize(FILE* file, int64_t& size);
 
+// Editing a file where it lies, through a descriptor: each read and write
+// names its offset, and no stream buffer stands between it and the file.
+
+// Opens an existing file for reading and writing, never creating or cutting
+// it. On Windows no other process may write it while it is open (readers may),
+// and a file another process has open for writing is refused (kBusy).
+Status OpenFileToEdit(const String& path, ScopedDescriptor& file);
+// Reads up to size bytes at offset; got says how many came (fewer only where
+// the file ends).
+Status ReadFileAt(int file, int64_t offset, void* bytes, size_t size, size_t& got);
+// Writes all size bytes at offset.
+Status WriteFileAt(int file, int64_t offset, const void* bytes, size_t size);
+// Puts what was written to the file on the disk, its data and size but not
+// its other metadata (fdatasync; FlushFileBuffers on Windows).
+Status FlushFileData(int file);
+// Which file is open (the file ID from GetFileInformationByHandle on
+// Windows), its size and its last-write time.
+Status GetDescriptorState(int file, FileState& state);
+// Puts these open files' data on the disk, at less cost than one flush each
+// where the system can flush a whole file system at once.
+Status FlushOpenFilesData(const std::vector<int>& files);
+// Lets the system forget its cached copy of these bytes, once they are on the
+// disk, so that the next read of them comes from the disk; where the system
+// cannot (Windows), the next read may come from its cache.
+void ForgetCachedBytes(int file, int64_t offset, int64_t size);
+
 // The path of the file itself when path is a symbolic link (its final target),
 // so that the file is rewritten where it lies and the link stays a link;
 // otherwise path unchanged.

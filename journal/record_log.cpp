@@ -39,6 +39,16 @@ bool ReadExactly(FILE* file, void* into, size_t size) {
   return std::fread(into, 1, size, file) == size;
 }
 
+// Appends the record framed: length, type, payload, checksum.
+void Frame(std::string& into, uint16_t type, const std::string& payload) {
+  const size_t start = into.size();
+  ByteWriter out(into);
+  out.Le32(static_cast<uint32_t>(kTypeSize + payload.size()));
+  out.Le16(type);
+  out.Bytes(payload);
+  out.Le32(Crc(into, start));
+}
+
 }  // namespace
 
 const LogWriteFunctions kDiskLogWrites = {WriteToSystem, FlushDataToDisk};
@@ -64,7 +74,9 @@ Status RecordLogWriter::Create(const String& path) {
   path_ = path;
   created_ = true;
   status = io_.write(file_.Get(), std::string(kMagic, kMagicSize));
-  return status.ok() ? Status::Ok() : Fail(status);
+  if (!status.ok()) return Fail(status);
+  end_ = static_cast<int64_t>(kMagicSize);
+  return Status::Ok();
 }
 
 Status RecordLogWriter::Open(const String& path) {
@@ -79,29 +91,40 @@ Status RecordLogWriter::AppendAt(int64_t validEnd) {
   if (!file_.IsOpen()) return Status(StatusCode::kInvalid, "the journal is not open");
   Status status = TruncateOpenFile(file_.Get(), validEnd);
   if (status.ok()) status = SeekFile(file_.Get(), validEnd);
-  return status.ok() ? Status::Ok() : Fail(status);
+  if (!status.ok()) return Fail(status);
+  end_ = validEnd;
+  return Status::Ok();
 }
 
-void RecordLogWriter::Append(uint16_t type, const std::string& payload) {
-  if (Failed()) return;
-  const size_t start = pending_.size();
-  ByteWriter out(pending_);
-  out.Le32(static_cast<uint32_t>(kTypeSize + payload.size()));
-  out.Le16(type);
-  out.Bytes(payload);
-  out.Le32(Crc(pending_, start));
+int64_t RecordLogWriter::Append(uint16_t type, const std::string& payload) {
+  if (Failed()) return 0;
+  const int64_t at = end_ == 0 ? 0 : end_ + static_cast<int64_t>(pending_.size());
+  Frame(pending_, type, payload);
+  return at;
 }
 
-Status RecordLogWriter::Flush() {
+Status RecordLogWriter::Write() {
   if (Failed()) return failure_;
   if (!file_.IsOpen()) return Status(StatusCode::kInvalid, "the journal is not open");
   if (pending_.empty()) return Status::Ok();
-  Status status = io_.write(file_.Get(), pending_);
-  if (status.ok()) status = io_.flush(file_.Get());
+  const Status status = io_.write(file_.Get(), pending_);
+  if (!status.ok()) return Fail(status);
+  if (end_ != 0) end_ += static_cast<int64_t>(pending_.size());
+  pending_.clear();
+  unflushed_ = true;
+  return Status::Ok();
+}
+
+Status RecordLogWriter::WriteOut() { return Write(); }
+
+Status RecordLogWriter::Flush() {
+  Status status = Write();
+  if (!status.ok() || !unflushed_) return status;
+  status = io_.flush(file_.Get());
   if (status.ok() && created_) status = FlushFolderToDisk(FolderOf(path_));
   if (!status.ok()) return Fail(status);
   created_ = false;
-  pending_.clear();
+  unflushed_ = false;
   return Status::Ok();
 }
 
@@ -160,6 +183,7 @@ bool RecordLogReader::Next(LogRecord& record) {
   }
   if (Crc(frame, 0) != GetLe32(crc)) return Stop(LogEnd::kDamaged);
   record.type = GetLe16(reinterpret_cast<const unsigned char*>(frame.data()) + kLengthSize);
+  record.offset = position_;
   record.payloadOffset = position_ + static_cast<int64_t>(kLengthSize + kTypeSize);
   record.payload.assign(frame, kLengthSize + kTypeSize, std::string::npos);
   position_ += static_cast<int64_t>(kLengthSize + length + kCrcSize);
@@ -180,4 +204,18 @@ Status RecordLogReader::ReadAt(int64_t offset, size_t size, std::string& bytes) 
   // The stream goes on where it was.
   const Status back = SeekFile(file_.Get(), position_);
   return status.ok() ? back : status;
+}
+
+bool LogEndsWith(const String& path, uint16_t type, const std::string& payload) {
+  std::string expected;
+  Frame(expected, type, payload);
+  ScopedFile file;
+  int64_t size = 0;
+  if (!OpenFile(path, "rb", file).ok() || !GetOpenFileSize(file.Get(), size).ok() ||
+      size < static_cast<int64_t>(kMagicSize + expected.size()) ||
+      !SeekFile(file.Get(), size - static_cast<int64_t>(expected.size())).ok()) {
+    return false;
+  }
+  std::string found(expected.size(), '\0');
+  return ReadExactly(file.Get(), &found[0], found.size()) && found == expected;
 }

@@ -32,11 +32,13 @@
 #include "files/file_system.h"
 #include "text/shared_string.h"
 
-// One record as read: its type, its payload, and where the payload starts in
-// the file (so that a large part of it can be read again later, alone).
+// One record as read: its type, its payload, where it starts in the file (as
+// the writer's Append told) and where its payload starts (so that a large part
+// of it can be read again later, alone).
 struct LogRecord {
   uint16_t type = 0;
   std::string payload;
+  int64_t offset = 0;
   int64_t payloadOffset = 0;
 };
 
@@ -72,11 +74,16 @@ class RecordLogWriter {
   // found (validEnd); whatever follows it is cut away.
   Status AppendAt(int64_t validEnd);
 
-  // Adds a record, kept until the next Flush.
-  void Append(uint16_t type, const std::string& payload);
+  // Adds a record, kept until the next Flush. Returns where the record will
+  // start in the file, which names it for a later record (0 when the writer
+  // was opened and not yet told where to append).
+  int64_t Append(uint16_t type, const std::string& payload);
   // Writes the records added and puts them on the disk, in one flush. After
   // any failure the writer takes no more records: every later call fails alike.
   Status Flush();
+  // Writes the records added to the system without waiting for the disk: for
+  // records that nothing depends on finding after a crash.
+  Status WriteOut();
   // Unlocks and closes. Records not flushed are dropped, as a killed process
   // would drop them.
   void Close();
@@ -88,14 +95,21 @@ class RecordLogWriter {
  private:
   Status Lock(const String& path);
   Status Fail(const Status& status);
+  Status Write();
 
   LogWriteFunctions io_;
   ScopedFile file_;
   String path_;
   std::string pending_;
-  bool created_ = false;  // the log's name must reach the disk with its first flush
+  int64_t end_ = 0;         // where pending_ goes in the file; 0 while unknown
+  bool created_ = false;    // the log's name must reach the disk with its first flush
+  bool unflushed_ = false;  // records written to the system, not yet to the disk
   Status failure_;
 };
+
+// Whether the log's last record is exactly this one, read from the end of the
+// file alone: a test that needs no scan of the records before it.
+bool LogEndsWith(const String& path, uint16_t type, const std::string& payload);
 
 class RecordLogReader {
  public:

@@ -26,9 +26,8 @@ enum RunRecordType : uint16_t {
   kRestampRecord = 6,
   // The run ended: time, entries recorded.
   kRunEndRecord = 7,
-  // Kept for the edit in place: its recovery record (identity, size, offset,
-  // old bytes, digest of the new bytes), written and flushed before the bytes
-  // are, and the record of that edit's retirement.
+  // An edit in place: its recovery record, written and flushed before the
+  // file's bytes are, and its retirement (journal/recovery_record.h).
   kInPlaceRecoveryRecord = 16,
   kInPlaceRetiredRecord = 17,
 };

@@ -222,7 +222,8 @@ TEST_F(CliTest, DryRunChangesNothingAndTellsWhatTheRunWould) {
   const CliRun dry = Cli(arguments);
   EXPECT_EQ(dry.status, 1);
   EXPECT_NE(dry.out.find(good +
-                         " OK\n  ARTIST=Fixture Artist\n  ALBUM=Live\n  TRACKNUMBER=1\n"
+                         " OK\n  (rewritten)\n  ARTIST=Fixture Artist\n  ALBUM=Live\n"
+                         "  TRACKNUMBER=1\n"
                          "  TITLE=Song\n" +
                          warned),
             std::string::npos)

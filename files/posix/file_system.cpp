@@ -232,6 +232,71 @@ Status GetOpenFileSize(FILE* file, int64_t& size) {
   return Status::Ok();
 }
 
+Status OpenFileToEdit(const String& path, ScopedDescriptor& file) {
+  file.Reset(open(path.CStr(), O_RDWR | O_CLOEXEC));
+  return file.IsValid() ? Status::Ok() : Failed("cannot open the file");
+}
+
+Status ReadFileAt(int file, int64_t offset, void* bytes, size_t size, size_t& got) {
+  got = 0;
+  while (got < size) {
+    const ssize_t n = pread(file, static_cast<char*>(bytes) + got, size - got,
+                            static_cast<off_t>(offset + static_cast<int64_t>(got)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Failed("cannot read the file");
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  return Status::Ok();
+}
+
+Status WriteFileAt(int file, int64_t offset, const void* bytes, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = pwrite(file, static_cast<const char*>(bytes) + done, size - done,
+                             static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return Failed("cannot write the file");
+    done += static_cast<size_t>(n);
+  }
+  return Status::Ok();
+}
+
+Status FlushFileData(int file) {
+  return fdatasync(file) == 0 ? Status::Ok() : Failed("cannot flush the file to the disk");
+}
+
+Status FlushOpenFilesData(const std::vector<int>& files) {
+  // One syncfs per file system holding any of the files.
+  std::vector<dev_t> done;
+  for (const int file : files) {
+    struct stat info;
+    if (fstat(file, &info) != 0) return Failed("cannot query the open file");
+    if (std::find(done.begin(), done.end(), info.st_dev) != done.end()) continue;
+    if (syncfs(file) != 0) return Failed("cannot flush the files to the disk");
+    done.push_back(info.st_dev);
+  }
+  return Status::Ok();
+}
+
+Status GetDescriptorState(int file, FileState& state) {
+  struct stat info;
+  if (fstat(file, &info) != 0) return Failed("cannot query the open file");
+  StateOfStat(info, state);
+  return Status::Ok();
+}
+
+void ForgetCachedBytes(int file, int64_t offset, int64_t size) {
+  // The system forgets whole pages only, and only clean ones: the bytes must
+  // have been flushed first. (A size of 0 would mean the rest of the file.)
+  if (size <= 0) return;
+  const int64_t page = sysconf(_SC_PAGESIZE) > 0 ? sysconf(_SC_PAGESIZE) : 4096;
+  const int64_t start = offset / page * page;
+  const int64_t end = (offset + size + page - 1) / page * page;
+  posix_fadvise(file, static_cast<off_t>(start), static_cast<off_t>(end - start),
+                POSIX_FADV_DONTNEED);
+}
+
 String FollowLinks(const String& path) {
   struct stat info;
   if (lstat(path.CStr(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;

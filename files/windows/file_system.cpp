@@ -11,7 +11,9 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -66,8 +68,20 @@ String PathOfWide(const std::wstring& wide) {
 
 DWORD AttributesOf(const String& path) { return GetFileAttributesW(WidePathOf(path).c_str()); }
 
-// The Win32 handle beneath a C stream; not owned.
-HANDLE HandleOf(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
+// The Win32 handle beneath a descriptor or a C stream; not owned.
+HANDLE HandleOfDescriptor(int file) { return reinterpret_cast<HANDLE>(_get_osfhandle(file)); }
+HANDLE HandleOf(FILE* file) { return HandleOfDescriptor(_fileno(file)); }
+
+// Where a read or write of a handle opened without overlapped I/O starts.
+OVERLAPPED At(int64_t offset) {
+  OVERLAPPED place = {};
+  place.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+  place.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+  return place;
+}
+
+// The most one ReadFile or WriteFile call is given.
+constexpr size_t kLargestCall = 1 << 30;
 
 int64_t JoinHalves(DWORD high, DWORD low) { return (static_cast<int64_t>(high) << 32) | low; }
 
@@ -267,6 +281,74 @@ Status GetOpenFileSize(FILE* file, int64_t& size) {
   size = bytes.QuadPart;
   return Status::Ok();
 }
+
+Status OpenFileToEdit(const String& path, ScopedDescriptor& file) {
+  // Others may read the file while it is edited, but not write it; a file
+  // that another process holds open for writing is refused.
+  ScopedHandle handle(CreateFileW(WidePathOf(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+  if (!handle.IsValid()) return Win32Failed("cannot open the file");
+  file.Reset(_open_osfhandle(reinterpret_cast<intptr_t>(handle.Get()), _O_BINARY));
+  if (!file.IsValid()) return Failed("cannot open the file");
+  handle.Release();  // the descriptor owns it now
+  return Status::Ok();
+}
+
+Status ReadFileAt(int file, int64_t offset, void* bytes, size_t size, size_t& got) {
+  got = 0;
+  HANDLE handle = HandleOfDescriptor(file);
+  while (got < size) {
+    OVERLAPPED place = At(offset + static_cast<int64_t>(got));
+    DWORD n = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min(size - got, kLargestCall));
+    if (!ReadFile(handle, static_cast<char*>(bytes) + got, wanted, &n, &place)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return Win32Failed("cannot read the file");
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  return Status::Ok();
+}
+
+Status WriteFileAt(int file, int64_t offset, const void* bytes, size_t size) {
+  HANDLE handle = HandleOfDescriptor(file);
+  size_t done = 0;
+  while (done < size) {
+    OVERLAPPED place = At(offset + static_cast<int64_t>(done));
+    DWORD n = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min(size - done, kLargestCall));
+    if (!WriteFile(handle, static_cast<const char*>(bytes) + done, wanted, &n, &place)) {
+      return Win32Failed("cannot write the file");
+    }
+    if (n == 0) return Status(StatusCode::kIoError, "cannot write the file");
+    done += n;
+  }
+  return Status::Ok();
+}
+
+Status FlushFileData(int file) {
+  return FlushFileBuffers(HandleOfDescriptor(file)) != 0
+             ? Status::Ok()
+             : Win32Failed("cannot flush the file to the disk");
+}
+
+// Windows flushes file by file.
+Status FlushOpenFilesData(const std::vector<int>& files) {
+  for (const int file : files) {
+    const Status flushed = FlushFileData(file);
+    if (!flushed.ok()) return flushed;
+  }
+  return Status::Ok();
+}
+
+Status GetDescriptorState(int file, FileState& state) {
+  return StateOfHandle(HandleOfDescriptor(file), state);
+}
+
+// Windows has no call that drops a file's cached pages.
+void ForgetCachedBytes(int, int64_t, int64_t) {}
 
 String FollowLinks(const String& path) { return path; }
 

@@ -48,6 +48,12 @@ std::string CliTest::JournalFolder() const {
 
 CliRun CliTest::Cli(const std::vector<std::string>& arguments, bool colour, bool french,
                     unsigned workers) {
+  return OnConsole([&](const CliConsole& console) { return RunCli(arguments, console); }, colour,
+                   french, workers);
+}
+
+CliRun CliTest::OnConsole(const std::function<int(const CliConsole&)>& run, bool colour,
+                          bool french, unsigned workers) {
   FILE* out = std::tmpfile();
   FILE* err = std::tmpfile();
   CliConsole console;
@@ -57,9 +63,9 @@ CliRun CliTest::Cli(const std::vector<std::string>& arguments, bool colour, bool
   console.french = french;
   console.workers = workers;
   console.endAfter = endAfter_;
-  const int status = RunCli(arguments, console);
-  CliRun run{status, Slurp(out), Slurp(err)};
+  const int status = run(console);
+  CliRun result{status, Slurp(out), Slurp(err)};
   std::fclose(out);
   std::fclose(err);
-  return run;
+  return result;
 }

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "cli/cli_app.h"
 #include "tests/support/temp_folder.h"
 
 struct CliRun {
@@ -22,6 +24,9 @@ class CliTest : public ::testing::Test {
 
   CliRun Cli(const std::vector<std::string>& arguments, bool colour = false, bool french = false,
              unsigned workers = 1);
+  // Runs part of mirale-cli on a console like Cli's; run returns the status.
+  CliRun OnConsole(const std::function<int(const CliConsole&)>& run, bool colour = false,
+                   bool french = false, unsigned workers = 1);
   // Where the journals go: XDG_STATE_HOME and LOCALAPPDATA point at base.
   void PointStateAt(const std::string& base);
   // The journals' folder under the test's own state folder.

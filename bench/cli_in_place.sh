@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# mirale-cli editing files in place against the floor of a crash-safe edit in
+# place and against its own full rewrite, measured in the same run:
+#   one 200 MB Ogg Vorbis file and one 200 MB FLAC file with room in their
+#   padding: the floor is two writes of 8 KiB into files that already exist
+#   (a record's and the audio file), each followed by fdatasync, made by a
+#   process of its own (goal: mirale-cli within 2x of it, and at least 30x
+#   faster than its full rewrite, --rewrite, of the same file);
+#   a batch of 200 padded files of 300 KB: in place against --rewrite (goal:
+#   at most 1/10 of the time), and the bytes written into the audio files.
+# Each run changes the comment (to another text of the same length), so that
+# every run writes; nothing is left dirty before a run.
+# Usage: bench/cli_in_place.sh RELEASE_BUILD_DIR
+# Environment: MB (size of the long files, 200), FILES (batch size, 200), RUNS (11).
+set -euo pipefail
+build=$1
+cli=$build/cli/mirale-cli
+floor=$build/bench/mirale-in-place-floor
+fixtures=$build/tools/mirale-fixtures
+mb=${MB:-200}
+files=${FILES:-200}
+runs=${RUNS:-11}
+work=$(mktemp -d "${TMPDIR:-/tmp}/mirale-in-place-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+# Journals of these runs stay in the work folder, not the user's.
+export XDG_STATE_HOME=$work/state
+
+# The long files, each rewritten once by mirale-cli so that its tags have room.
+"$fixtures" "$work" --shape long --size "$mb" --names "long" >/dev/null
+head -c $((mb * 1000000)) /dev/urandom |
+  flac --silent --force-raw-format --endian=little --sign=signed --channels=2 --bps=16 \
+    --sample-rate=44100 -0 -o "$work/long.flac" -
+# Until mirale-cli takes the .flac name, the FLAC file goes by an .ogg one:
+# the editor is chosen by the file's first bytes.
+told=$("$cli" --dry-run --comment x "$work/long.flac" 2>&1 || true)
+if [[ $told == *skipped* ]]; then
+  mv "$work/long.flac" "$work/long-flac.ogg"
+  flac_file=$work/long-flac.ogg
+else
+  flac_file=$work/long.flac
+fi
+"$cli" -q --rewrite --comment start "$work/long.ogg" "$flac_file"
+mkdir -p "$work/batch" "$work/seed"
+"$fixtures" "$work/seed" --shape long --size 0.3 --count 10 --names "seed %n" >/dev/null
+for i in $(seq 1 "$files"); do
+  cp "$work/seed/seed $(printf %02d $((i % 10 + 1))).ogg" "$work/batch/$(printf %03d "$i").ogg"
+done
+"$cli" -q --rewrite --comment start "$work/batch"/*.ogg
+# The floor's files: a record's, and a copy of the long file.
+head -c 65536 /dev/zero >"$work/record"
+cp "$work/long.ogg" "$work/floor.ogg"
+sync
+
+run=0
+# Prints the wall time in ms of "$@" (nothing left dirty before it).
+timed() {
+  sync
+  local start=$EPOCHREALTIME
+  "$@" >/dev/null
+  echo "($EPOCHREALTIME - $start) * 1000 / 1" | bc -l | xargs printf '%.2f'
+}
+# Another comment of the same length for each run (set in this shell, not in
+# a command substitution's).
+next() {
+  run=$((run + 1))
+  text=$(printf 'run %06d' "$run")
+}
+median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
+
+declare -A t
+for r in $(seq 1 "$runs"); do
+  t[floor]+=" $(timed "$floor" "$work/record" "$work/floor.ogg")"
+  next
+  t[ogg]+=" $(timed "$cli" -q --comment "$text" "$work/long.ogg")"
+  t[flac]+=" $(timed "$cli" -q --comment "$text" "$flac_file")"
+  t[batch]+=" $(timed "$cli" -q --comment "$text" "$work/batch"/*.ogg)"
+  # The full rewrites take long: fewer of them.
+  if [ "$r" -le 3 ]; then
+    next
+    t[ogg-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$text" "$work/long.ogg")"
+    t[flac-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$text" "$flac_file")"
+    t[batch-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$text" "$work/batch"/*.ogg)"
+  fi
+done
+
+ratio() { echo "$1 / $2" | bc -l | xargs printf '%.2f'; }
+floor_ms=$(median ${t[floor]})
+echo "Edit in place, median of $runs runs (wall ms; the rewrites median of 3)"
+printf '  %-44s %9s ms   [%s ]\n' "floor: 2 x (8 KiB write + fdatasync)" "$floor_ms" "${t[floor]}"
+for kind in ogg flac; do
+  size=$(($(stat -c %s "$work/long.ogg") / 1048576))
+  [ "$kind" = flac ] && size=$(($(stat -c %s "$flac_file") / 1048576))
+  in_place=$(median ${t[$kind]})
+  rewrite=$(median ${t[$kind-rewrite]})
+  printf '  %-44s %9s ms   x%s of the floor   [%s ]\n' "$kind, $size MiB, in place" "$in_place" \
+    "$(ratio "$in_place" "$floor_ms")" "${t[$kind]}"
+  printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$kind, $size MiB, --rewrite" "$rewrite" \
+    "$(ratio "$rewrite" "$in_place")" "${t[$kind-rewrite]}"
+done
+in_place=$(median ${t[batch]})
+rewrite=$(median ${t[batch-rewrite]})
+printf '  %-44s %9s ms   [%s ]\n' "$files files of 300 KB, in place" "$in_place" "${t[batch]}"
+printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$files files of 300 KB, --rewrite" \
+  "$rewrite" "$(ratio "$rewrite" "$in_place")" "${t[batch-rewrite]}"
+
+# The bytes written into the audio files: the edits' positional writes.
+if command -v strace >/dev/null; then
+  next
+  strace -f -e trace=pwrite64 -e signal=none -o "$work/trace" \
+    "$cli" -q --comment "$text" "$work/batch"/*.ogg
+  written=$(grep -o '= [0-9]*$' "$work/trace" | awk '{ s += $2 } END { print s + 0 }')
+  echo "  bytes written into the $files audio files in place: $written" \
+    "($((written / files)) per file of $(($(stat -c %s "$work/batch/001.ogg") / 1024)) KB)"
+fi
