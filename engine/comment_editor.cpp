@@ -2,6 +2,10 @@
 #include "engine/comment_editor.h"
 
 #include <cstring>
+#include <string_view>
+
+#include "flac/flac_metadata.h"
+#include "vorbis/comment_packet.h"
 
 std::unique_ptr<CommentEditor> MakeCommentEditor(const unsigned char* start, size_t size) {
   const auto startsWith = [&](const char* magic) {
@@ -10,4 +14,23 @@ std::unique_ptr<CommentEditor> MakeCommentEditor(const unsigned char* start, siz
   };
   if (startsWith("fLaC") || startsWith("ID3")) return MakeFlacCommentEditor();
   return MakeOggCommentEditor();
+}
+
+std::unique_ptr<CommentEditor> MakeCommentEditorFor(FILE* file) {
+  unsigned char start[4] = {};
+  const size_t got = std::fread(start, 1, sizeof start, file);
+  std::rewind(file);
+  return MakeCommentEditor(start, got);
+}
+
+bool ListOfCommentHeader(CommentCodec codec, const std::string& header, CommentList& list) {
+  list = CommentList();
+  if (codec == CommentCodec::kFlac) {
+    return header.empty() || (header.size() <= kFlacMaxBlockSize && ParseCommentList(header, list));
+  }
+  const std::string_view magic =
+      codec == CommentCodec::kOpus ? std::string_view("OpusTags") : std::string_view("\x03vorbis");
+  return header.compare(0, magic.size(), magic) == 0 &&
+         ReadCommentHeader(reinterpret_cast<const unsigned char*>(header.data()), header.size(),
+                           list);
 }

@@ -5,12 +5,15 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/padding_policy.h"
 #include "base/status.h"
 #include "base/stream_callbacks.h"
+#include "flac/flac_picture.h"
 #include "vorbis_comments/comment_list.h"
 
 class WideString;
@@ -51,6 +54,13 @@ class CommentEditor {
   virtual bool ListOfHeader(const std::string& header, CommentList& list) const = 0;
   // The vendor and entries the writes put.
   virtual CommentList WrittenList() const = 0;
+  // After the edits: whether the writes can put that comment header (a FLAC
+  // comment block has a 24-bit length), so that it is refused before the file
+  // is touched. The detail is the format's, as Write would give it.
+  virtual Status CheckWritable() const = 0;
+  // The pictures a listing shows: FLAC's PICTURE blocks in file order; none
+  // for Ogg, whose pictures are comments.
+  virtual std::vector<FlacPicture> Pictures() const = 0;
 
   // The room a rewrite leaves after the new comment header for the next edit.
   virtual void SetPadding(const PaddingPolicy& padding) = 0;
@@ -76,3 +86,12 @@ class CommentEditor {
 std::unique_ptr<CommentEditor> MakeCommentEditor(const unsigned char* start, size_t size);
 std::unique_ptr<CommentEditor> MakeOggCommentEditor();
 std::unique_ptr<CommentEditor> MakeFlacCommentEditor();
+// The editor for the file open for reading in file, chosen by its first bytes,
+// which are read and the file wound back to its start for the editor's Open.
+std::unique_ptr<CommentEditor> MakeCommentEditorFor(FILE* file);
+
+// The list of a comment header of codec (what OriginalCommentHeader gives);
+// false when it does not read as one: a Vorbis or Opus packet of the other
+// codec, a list that runs past its end, a FLAC body past 16 MiB - 1. An
+// empty FLAC header is a file without comment block: an empty list.
+bool ListOfCommentHeader(CommentCodec codec, const std::string& header, CommentList& list);

@@ -1,11 +1,9 @@
 // The Ogg side of CommentEditor: TagEditor for Vorbis and Opus streams, the
 // page-reading check of a rewrite and the check of an edit in place.
-#include <string_view>
 #include <vector>
 
 #include "engine/comment_editor.h"
 #include "ogg/rewrite_verifier.h"
-#include "vorbis/comment_packet.h"
 #include "vorbis/in_place_edit.h"
 #include "vorbis/tag_editor.h"
 
@@ -32,8 +30,7 @@ class OggCommentEditor : public CommentEditor {
     editor_.ReplaceCommentHeader(header);
   }
   bool ListOfHeader(const std::string& header, CommentList& list) const override {
-    return ReadCommentHeader(reinterpret_cast<const unsigned char*>(header.data()), header.size(),
-                             list);
+    return ListOfCommentHeader(Codec(), header, list);
   }
   CommentList WrittenList() const override {
     CommentList list;
@@ -41,6 +38,8 @@ class OggCommentEditor : public CommentEditor {
     if (!header.empty()) ListOfHeader(header, list);
     return list;
   }
+  Status CheckWritable() const override { return Status(); }
+  std::vector<FlacPicture> Pictures() const override { return {}; }
 
   void SetPadding(const PaddingPolicy& padding) override {
     editor_.SetPadding(

@@ -1,9 +1,11 @@
-// RetagFile: rewrites the comment header of one Ogg Vorbis or Opus file in place,
-// through a backup at its path with ".old" appended, following the user's tag
-// choices. In two phases for a journal: PrepareRetag only reads and checks,
-// CompleteRetag touches the file. RetagListedFile does both, with what both
-// front ends need around it: one outcome (ok, warning or failure) to show.
+// RetagFile: rewrites the comment header of one Ogg Vorbis or Opus file, or of
+// a native FLAC file, in place, through a backup at its path with ".old"
+// appended, following the user's tag choices. In two phases for a journal:
+// PrepareRetag only reads and checks, CompleteRetag touches the file.
+// RetagListedFile does both, with what both front ends need around it: one
+// outcome (ok, warning or failure) to show.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,12 +31,19 @@ struct RetagRequest {
   // The padding a rewrite leaves after the new comment header, so that the next
   // edit fits in place; none by default (the dialog keeps its bytes as they are).
   PaddingPolicy padding{/*noPadding=*/true};
+  // When set, native FLAC files take this policy instead: the dialog leaves
+  // padding in the FLAC files it rewrites while its Ogg files keep their bytes.
+  std::optional<PaddingPolicy> flacPadding;
   // Leaves the flush of the new file to the disk and the removal of the ".old"
   // copy to FlushRetags and DropOldCopies, so that a batch is flushed at once.
   bool deferCommit = false;
   // Replace fread and fwrite on the files, so that tests can make the disk fail.
   ReadFunc read = nullptr;
   WriteFunc write = nullptr;
+
+  const PaddingPolicy& PaddingFor(CommentCodec codec) const {
+    return codec == CommentCodec::kFlac && flacPadding ? *flacPadding : padding;
+  }
 };
 
 enum class OutcomeKind { kOk, kWarning, kFailure };
@@ -99,6 +108,13 @@ RetagOutcome RetagFile(const RetagRequest& request);
 void FlushRetags(const std::vector<RetagOutcome*>& outcomes);
 // Then removes the ".old" copies of the deferred retags still pending.
 void DropOldCopies(const std::vector<RetagOutcome*>& outcomes);
+
+// The one mapping of a comment editor's failure to a message of the current
+// table: a read that failed is the disk's fault, whatever the editor made of
+// the bytes it got; a failed write has the write text; a FLAC refusal has its
+// message in the user's language; any other failure is the format's own text
+// (English only: it serves both languages).
+const char* EditorFailure(const Status& status, bool readFailed);
 
 // The date field validated and normalised to YYYY[-MM[-DD[ hh[:mm[:ss]]]]];
 // false when it holds no leading number or a field is out of range.

@@ -255,17 +255,19 @@ TEST_F(RetagFileTest, MissingFileCannotBeOpened) {
 }
 
 // Makes the output path unusable at the last moment before it is opened: the
-// album field is read after the move and before the open for writing.
+// album field is read once to check the tags before the file is touched, then
+// again after the move and before the open for writing.
 class BlockingChoices : public FixedTagChoices {
  public:
   explicit BlockingChoices(std::string blocked) : blocked_(std::move(blocked)) { Tick(kAlbumBox); }
   WideString FieldTextWide(ChoiceId) const override {
-    fs::create_directory(blocked_);
+    if (++reads_ == 2) fs::create_directory(blocked_);
     return WideString(u"Album");
   }
 
  private:
   std::string blocked_;
+  mutable int reads_ = 0;
 };
 
 TEST_F(RetagFileTest, OutputThatCannotBeOpenedKeepsTheOldCopy) {
