@@ -74,7 +74,7 @@ TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
                                bad + " Input truncated or empty.\n" +
                                "---------------------- All Done ! ----------------------\n";
   EXPECT_EQ(run.out, expected);
-  EXPECT_NE(run.err.find("notes.txt: not an .ogg, .opus or .oga file"), std::string::npos)
+  EXPECT_NE(run.err.find("notes.txt: not an .ogg, .opus, .oga or .flac file"), std::string::npos)
       << run.err;
   EXPECT_NE(run.err.find("folder.ogg: a folder"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("missing.ogg: no such file"), std::string::npos) << run.err;
