@@ -7,20 +7,22 @@
 #include "flac/flac_metadata.h"
 #include "vorbis/comment_packet.h"
 
-std::unique_ptr<CommentEditor> MakeCommentEditor(const unsigned char* start, size_t size) {
+std::unique_ptr<CommentEditor> MakeCommentEditor(const unsigned char* start, size_t size,
+                                                 bool flacName) {
   const auto startsWith = [&](const char* magic) {
     const size_t length = std::strlen(magic);
     return size >= length && std::memcmp(start, magic, length) == 0;
   };
   if (startsWith("fLaC") || startsWith("ID3")) return MakeFlacCommentEditor();
-  return MakeOggCommentEditor();
+  if (startsWith("OggS") || !flacName) return MakeOggCommentEditor();
+  return MakeFlacCommentEditor();
 }
 
-std::unique_ptr<CommentEditor> MakeCommentEditorFor(FILE* file) {
+std::unique_ptr<CommentEditor> MakeCommentEditorFor(FILE* file, bool flacName) {
   unsigned char start[4] = {};
   const size_t got = std::fread(start, 1, sizeof start, file);
   std::rewind(file);
-  return MakeCommentEditor(start, got);
+  return MakeCommentEditor(start, got, flacName);
 }
 
 bool ListOfCommentHeader(CommentCodec codec, const std::string& header, CommentList& list) {

@@ -82,13 +82,17 @@ class CommentEditor {
 
 // The editor for a file that starts with these bytes (at least the first four,
 // fewer only when the file is shorter): FLAC's for "fLaC" or an ID3v2 tag,
-// the Ogg editor for anything else, which refuses what is not Ogg.
-std::unique_ptr<CommentEditor> MakeCommentEditor(const unsigned char* start, size_t size);
+// Ogg's for "OggS". Bytes of neither go to the editor the file's name asks
+// for, whose refusal then speaks of the format the user expected: FLAC's when
+// flacName (a .flac file), else Ogg's.
+std::unique_ptr<CommentEditor> MakeCommentEditor(const unsigned char* start, size_t size,
+                                                 bool flacName);
 std::unique_ptr<CommentEditor> MakeOggCommentEditor();
 std::unique_ptr<CommentEditor> MakeFlacCommentEditor();
-// The editor for the file open for reading in file, chosen by its first bytes,
-// which are read and the file wound back to its start for the editor's Open.
-std::unique_ptr<CommentEditor> MakeCommentEditorFor(FILE* file);
+// The editor for the file open for reading in file, chosen by its first bytes
+// (and name, as above), which are read and the file wound back to its start
+// for the editor's Open.
+std::unique_ptr<CommentEditor> MakeCommentEditorFor(FILE* file, bool flacName);
 
 // The list of a comment header of codec (what OriginalCommentHeader gives);
 // false when it does not read as one: a Vorbis or Opus packet of the other

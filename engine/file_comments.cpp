@@ -6,6 +6,7 @@
 
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
+#include "engine/taggable_file.h"
 #include "files/file_system.h"
 #include "ogg/io_functions.h"
 #include "vorbis/tag_editor.h"
@@ -17,7 +18,7 @@ bool ReadFileComments(const String& path, FileComments& comments, const char*& r
     reason = CurrentMessages().CannotOpenInput;
     return false;
   }
-  std::unique_ptr<CommentEditor> editor = MakeCommentEditorFor(file.Get());
+  std::unique_ptr<CommentEditor> editor = MakeCommentEditorFor(file.Get(), IsFlacFileName(path));
   const Status opened = editor->Open(file.Get(), ReadFromFile, size, WriteToFile);
   if (!opened.ok()) {
     reason = EditorFailure(opened, std::ferror(file.Get()) != 0);

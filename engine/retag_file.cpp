@@ -11,6 +11,7 @@
 #include "engine/comment_editor.h"
 #include "engine/file_name_tags.h"
 #include "engine/message_table.h"
+#include "engine/taggable_file.h"
 #include "files/file_system.h"
 #include "flac/flac_metadata.h"
 #include "format/date_time.h"
@@ -184,7 +185,7 @@ class Retag {
   // read. The first bytes are taken straight from the stream, which is then
   // wound back for the editor.
   Status OpenEditor(CountedInput& input, WriteFunc write, std::unique_ptr<CommentEditor>& editor) {
-    editor = MakeCommentEditorFor(input.file);
+    editor = MakeCommentEditorFor(input.file, IsFlacFileName(request_.path));
     return editor->Open(&input, CountedInput::Read, input.size, write);
   }
 

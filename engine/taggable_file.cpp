@@ -8,3 +8,5 @@ bool IsTaggableFileName(const String& path) {
   return extension.Equals("ogg") || extension.Equals("opus") || extension.Equals("oga") ||
          extension.Equals("flac");
 }
+
+bool IsFlacFileName(const String& path) { return GetExtension(path).Equals("flac"); }

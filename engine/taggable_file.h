@@ -6,3 +6,5 @@
 // True for the extensions of Ogg Vorbis and Ogg Opus files (ogg, opus, oga) and
 // of native FLAC files (flac), in any case.
 bool IsTaggableFileName(const String& path);
+// True for the extension of native FLAC files, flac in any case.
+bool IsFlacFileName(const String& path);
