@@ -58,6 +58,9 @@ void RunStep() {
   request.path = FileList[i];
   request.position = i + 1;
   request.choices = &choices;
+  // Ogg files keep their bytes as the dialog always wrote them; FLAC files get
+  // the padding mirale-cli's rewrites leave, so that the next edit fits.
+  request.flacPadding = PaddingPolicy();
   AppendResult(i, RetagListedFile(request));
   InvalidateRect(Trace.WindowHandle(), nullptr, FALSE);
   UpdateWindow(Trace.WindowHandle());

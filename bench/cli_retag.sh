@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# mirale-cli on one long file and on a batch of small files, against the floor
-# that the move-rewrite-delete design must cost, measured in the same run with a
-# fresh copy of the input per run (warm cache):
+# mirale-cli on one long Ogg file, one long FLAC file and a batch of small files,
+# against the floor that the move-rewrite-delete design must cost, measured in
+# the same run with a fresh copy of the input per run (warm cache):
 #   one file:  mv f f.old && cat f.old > f [&& sync f] && rm f.old
 #   batch:     cp -r of the same files [followed by one sync -f of the folder]
-# The comment grows by 2,000 characters. Further mirale-cli binaries given after
-# the build folder (an older build, say) are measured alike.
+# The comment grows by 2,000 characters. The FLAC file is encoded by libFLAC
+# (not repeated frames). Then the peak memory of mirale-cli on each long file
+# and on a small one: it must not grow with the file. Further mirale-cli
+# binaries given after the build folder (an older build, say) are measured alike.
 # Usage: bench/cli_retag.sh RELEASE_BUILD_DIR [OTHER_MIRALE_CLI...]
-# Environment: MB (size of the long file, 200), FILES (batch size, 200), RUNS (5).
+# Environment: MB (size of the long files, 200), FILES (batch size, 200), RUNS (5).
 set -euo pipefail
 build=$1
 shift
@@ -24,6 +26,8 @@ export XDG_STATE_HOME=$work/state
 comment=$(head -c 2000 /dev/zero | tr '\0' 'c')
 
 "$fixtures" "$work" --shape long --size "$mb" --names "long" >/dev/null
+"$fixtures" "$work" --flac --shape long --size "$mb" --names "long" >/dev/null
+"$fixtures" "$work" --flac --shape long --size 2 --names "small" >/dev/null
 mkdir -p "$work/seed" "$work/src"
 "$fixtures" "$work/seed" --shape long --size 0.3 --count 10 --names "seed %n" >/dev/null
 for i in $(seq 1 "$files"); do
@@ -31,20 +35,21 @@ for i in $(seq 1 "$files"); do
 done
 
 now() { date +%s%N; }
-# Runs "$@" on a fresh copy at $work/f.ogg; prints its wall time in ms.
+# Runs "$@" on a fresh copy of $work/long.$ext at $work/f.$ext (ext is set by
+# the caller); prints its wall time in ms.
 timed_single() {
-  rm -f "$work/f.ogg" "$work/f.ogg.old"
-  cp "$work/long.ogg" "$work/f.ogg"
+  rm -f "$work/f.$ext" "$work/f.$ext.old"
+  cp "$work/long.$ext" "$work/f.$ext"
   sync
   local start
   start=$(now)
   "$@" >/dev/null
   echo $((($(now) - start) / 1000000))
 }
-floor() { mv "$work/f.ogg" "$work/f.ogg.old" && cat "$work/f.ogg.old" >"$work/f.ogg" && rm "$work/f.ogg.old"; }
+floor() { mv "$work/f.$ext" "$work/f.$ext.old" && cat "$work/f.$ext.old" >"$work/f.$ext" && rm "$work/f.$ext.old"; }
 floor_sync() {
-  mv "$work/f.ogg" "$work/f.ogg.old" && cat "$work/f.ogg.old" >"$work/f.ogg" &&
-    sync "$work/f.ogg" && rm "$work/f.ogg.old"
+  mv "$work/f.$ext" "$work/f.$ext.old" && cat "$work/f.$ext.old" >"$work/f.$ext" &&
+    sync "$work/f.$ext" && rm "$work/f.$ext.old"
 }
 timed_batch() {
   rm -rf "$work/b" "$work/copy"
@@ -59,16 +64,22 @@ copy_batch() { cp -r "$work/b" "$work/copy"; }
 copy_batch_sync() { cp -r "$work/b" "$work/copy" && sync -f "$work/copy"; }
 
 median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
-declare -A single batch
+declare -A single flac batch
 names=(floor floor+sync)
 for c in "${!clis[@]}"; do names+=("cli$c"); done
 for run in $(seq 1 "$runs"); do
-  single[floor]+=" $(timed_single floor)"
-  single[floor+sync]+=" $(timed_single floor_sync)"
+  for ext in ogg flac; do
+    declare -n table=single
+    [ "$ext" = flac ] && declare -n table=flac
+    table[floor]+=" $(timed_single floor)"
+    table[floor+sync]+=" $(timed_single floor_sync)"
+    for c in "${!clis[@]}"; do
+      table[cli$c]+=" $(timed_single "${clis[$c]}" --comment "$comment" "$work/f.$ext")"
+    done
+  done
   batch[floor]+=" $(timed_batch copy_batch)"
   batch[floor+sync]+=" $(timed_batch copy_batch_sync)"
   for c in "${!clis[@]}"; do
-    single[cli$c]+=" $(timed_single "${clis[$c]}" --comment "$comment" "$work/f.ogg")"
     batch[cli$c]+=" $(timed_batch "${clis[$c]}" --comment "$comment" "$work/b"/*.ogg)"
   done
 done
@@ -87,5 +98,19 @@ report() {  # title, array name
       "$(echo "$m / $base" | bc -l)" "$(echo "$m / $base_sync" | bc -l)" "${table[$name]}"
   done
 }
-report "one file of $(($(stat -c %s "$work/long.ogg") / 1048576)) MiB" single
+report "one Ogg file of $(($(stat -c %s "$work/long.ogg") / 1048576)) MiB" single
+report "one FLAC file of $(($(stat -c %s "$work/long.flac") / 1048576)) MiB" flac
 report "$files files of 300 KB, one process" batch
+
+# Peak resident memory (/usr/bin/time's maximum RSS) of the first mirale-cli.
+peak() {  # file
+  cp "$1" "$work/m.${1##*.}"
+  /usr/bin/time -f %M -o "$work/rss" "${clis[0]}" --comment "$comment" "$work/m.${1##*.}" >/dev/null
+  rm -f "$work/m.${1##*.}"
+  echo "$(cat "$work/rss") KB"
+}
+echo "peak memory of mirale-cli ${clis[0]}"
+for file in "$work/long.ogg" "$work/long.flac" "$work/small.flac"; do
+  printf '  %-12s %5d MiB  %s\n' "$(basename "$file")" "$(($(stat -c %s "$file") / 1048576))" \
+    "$(peak "$file")"
+done

@@ -355,8 +355,13 @@ class Batch {
     const size_t i = nextPrepare_++;
     items_[i].stage = Stage::kPreparing;
     guard.unlock();
-    if (settings_.commentHeaderOf) items_[i].header = settings_.commentHeaderOf(i);
-    RetagOutcome outcome = PrepareRetag(Request(i, choices));
+    RetagOutcome outcome;
+    if (!settings_.commentHeaderOf || settings_.commentHeaderOf(i, items_[i].header)) {
+      outcome = PrepareRetag(Request(i, choices));
+    } else {
+      // Refused untouched, as a header that does not read would be.
+      outcome.message.Assign(kErrorCorruptSecondary);
+    }
     guard.lock();
     items_[i].outcome = std::move(outcome);
     items_[i].stage = Stage::kPrepared;

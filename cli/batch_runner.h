@@ -39,10 +39,12 @@ struct BatchSettings {
   PaddingPolicy padding{/*noPadding=*/true};
   // For the tests: the writes and flushes of the edits in place.
   const InPlaceWrites* inPlaceWrites = nullptr;
-  // When set, the comment header packet written back as it is for file i
-  // instead of the tag choices (taking a run back); empty when it cannot be
-  // had. Called on the workers, one call at a time per file.
-  std::function<std::string(size_t index)> commentHeaderOf;
+  // When set, gives the comment header written back as it is for file i
+  // instead of the tag choices (taking a run back); false when it cannot be
+  // had (the file is then refused untouched: an empty header is a header, a
+  // FLAC file's without comment block). Called on the workers, one call at a
+  // time per file.
+  std::function<bool(size_t index, std::string& header)> commentHeaderOf;
   // Where each file is recorded before it is touched; null for none.
   BatchRecorder* recorder = nullptr;
   // For the tests: the batch ends once this many files are reported, as if its

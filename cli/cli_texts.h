@@ -14,16 +14,18 @@ inline constexpr char kUsageHead[] =
     "Usage: mirale-cli [OPTIONS] FILE|FOLDER...\n"
     "       mirale-cli --show [--json] [-r] FILE|FOLDER...\n"
     "       mirale-cli --undo [--dry-run]\n"
-    "Rewrites the Vorbis comments of Ogg Vorbis and Ogg Opus files; the audio stays as it is.\n"
+    "Rewrites the Vorbis comments of Ogg Vorbis, Ogg Opus and FLAC files; the audio stays\n"
+    "as it is.\n"
     "\n";
 inline constexpr char kUsageTail[] =
-    "  -r, --recursive       take the .ogg, .opus and .oga files under each FOLDER, in natural "
-    "order\n"
-    "                        (\"2\" before \"10\", case ignored); files keep their place\n"
+    "  -r, --recursive       take the .ogg, .opus, .oga and .flac files under each FOLDER,\n"
+    "                        in natural order (\"2\" before \"10\", case ignored); files\n"
+    "                        keep their place\n"
     "  --dry-run             print what the run would do, tags included; change nothing\n"
     "  --rewrite             rewrite every file whole, even where the new tags fit in place\n"
     "  --no-padding          leave no room after the tags of a file rewritten\n"
-    "  --show                print each file's vendor text and comments (KEY=value)\n"
+    "  --show                print each file's vendor text and comments (KEY=value), and\n"
+    "                        a FLAC file's pictures (picture: type, MIME type, size)\n"
     "  --json                with --show: one JSON object per file\n"
     "  --undo                put back the tags the last run replaced\n"
     "  --no-journal          do not record the run (it cannot be undone then)\n"
@@ -42,12 +44,12 @@ inline constexpr char kUsageTail[] =
     "  mirale-cli --undo                              takes the last run back\n"
     "  mirale-cli -q --no-journal --label X *.ogg     failures only, no journal\n"
     "\n"
-    "Only Ogg Vorbis and Ogg Opus files (.ogg, .opus, .oga) are taken. When the new\n"
-    "tags fit in the room the old ones had, only the tags' pages are written where\n"
-    "they lie, flushed and checked (a crash is repaired at the next start); else\n"
-    "the file is checked, moved to FILE.old, written anew with room for the next\n"
-    "edit and verified, and only then the .old copy deleted (after a failure it\n"
-    "stays). Every run\n"
+    "Only Ogg Vorbis, Ogg Opus and FLAC files (.ogg, .opus, .oga, .flac) are taken.\n"
+    "When the new tags fit in the room the old ones had, only the tags' bytes are\n"
+    "written where they lie, flushed and checked (a crash is repaired at the next\n"
+    "start); else the file is checked, moved to FILE.old, written anew with room for\n"
+    "the next edit and verified, and only then the .old copy deleted (after a\n"
+    "failure it stays). Every run\n"
     "that writes is recorded (the last 20 runs) in $XDG_STATE_HOME/mirale, else\n"
     "~/.local/state/mirale (%LOCALAPPDATA%\\Mirale on Windows); when that cannot be\n"
     "written the run stops before any file. --undo restores the files the last run\n"
@@ -73,7 +75,7 @@ inline constexpr char kBadDateOption[] = "--date: %s";
 
 // An argument or a file of the journal left out, and why.
 inline constexpr char kSkipped[] = "mirale-cli: skipped %s: %s\n";
-inline constexpr char kNotTaggable[] = "not an .ogg, .opus or .oga file";
+inline constexpr char kNotTaggable[] = "not an .ogg, .opus, .oga or .flac file";
 inline constexpr char kNoSuchFile[] = "no such file";
 inline constexpr char kAFolder[] = "a folder";
 inline constexpr char kNotRegular[] = "not a regular file";
@@ -90,6 +92,9 @@ inline constexpr char kOldHeaderUnusable[] =
 // A file --show cannot read, and why.
 inline constexpr char kCannotShow[] = "mirale-cli: %s: %s\n";
 inline constexpr char kShownFile[] = "%s\n  vendor: ";
+// A FLAC file's PICTURE block: its picture type (3 the front cover), MIME
+// type and image size.
+inline constexpr char kShownPicture[] = "  picture: type %lu, %s, %lu bytes\n";
 
 // The journal.
 inline constexpr char kJournalNotWritten[] =

@@ -7,6 +7,18 @@
 #include "journal/journal_folder.h"
 #include "journal/run_records.h"
 
+JournalCodec JournalCodecOf(CommentCodec codec) {
+  return codec == CommentCodec::kFlac   ? JournalCodec::kFlac
+         : codec == CommentCodec::kOpus ? JournalCodec::kOpus
+                                        : JournalCodec::kVorbis;
+}
+
+CommentCodec CommentCodecOf(JournalCodec codec) {
+  return codec == JournalCodec::kFlac   ? CommentCodec::kFlac
+         : codec == JournalCodec::kOpus ? CommentCodec::kOpus
+                                        : CommentCodec::kVorbis;
+}
+
 Status RunJournal::Start(const String& folder, int64_t time) {
   const Status created = CreateJournal(folder, log_, path_);
   if (!created.ok()) return created;
@@ -22,9 +34,7 @@ void RunJournal::Record(size_t index, const RetagOutcome& prepared) {
   if (ids_.size() <= index) ids_.resize(index + 1, 0);
   FileEntry entry;
   entry.id = ++entries_;
-  entry.codec = prepared.codec == CommentCodec::kFlac   ? JournalCodec::kFlac
-                : prepared.codec == CommentCodec::kOpus ? JournalCodec::kOpus
-                                                        : JournalCodec::kVorbis;
+  entry.codec = JournalCodecOf(prepared.codec);
   entry.path = AbsolutePath(prepared.filePath).CStr();
   entry.before = prepared.before;
   entry.header = prepared.oldCommentHeader;

@@ -10,8 +10,14 @@
 #include "base/status.h"
 #include "cli/batch_runner.h"
 #include "cli/recovery_log.h"
+#include "engine/comment_editor.h"
 #include "journal/record_log.h"
+#include "journal/run_records.h"
 #include "text/shared_string.h"
+
+// The journal's name of a file's codec, and the codec it names.
+JournalCodec JournalCodecOf(CommentCodec codec);
+CommentCodec CommentCodecOf(JournalCodec codec);
 
 class RunJournal : public BatchRecorder {
  public:

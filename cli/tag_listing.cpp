@@ -1,75 +1,58 @@
-// Reading and printing the tags a file holds (see tag_listing.h).
+// Printing the tags a file holds (see tag_listing.h).
 #include "cli/tag_listing.h"
 
-#include <cstdint>
-#include <utility>
+#include <string>
 
 #include "cli/cli_texts.h"
 #include "cli/console_output.h"
 #include "cli/platform.h"
 #include "cli/result_lines.h"
 #include "cli/terminal_text.h"
-#include "engine/message_table.h"
-#include "files/file_system.h"
-#include "vorbis/comment_packet.h"
+#include "engine/file_comments.h"
 
 namespace {
 
-bool ReadFileTags(const String& path, FileTags& tags, std::string& reason) {
-  std::string packet;
-  bool opus;
-  if (!ReadFileCommentHeader(path, packet, opus, reason)) return false;
-  if (!ParseCommentHeader(packet, tags)) {
-    reason = kErrorCorruptSecondary;
-    return false;
-  }
-  return true;
-}
-
-void PrintJson(FILE* out, const std::string& path, const FileTags& tags) {
-  std::string line = "{\"path\":" + JsonString(path) + ",\"vendor\":" + JsonString(tags.vendor) +
-                     ",\"comments\":[";
-  for (size_t i = 0; i < tags.comments.size(); ++i) {
-    const std::string& entry = tags.comments[i];
+// "{"path":…,"vendor":…,"comments":[["KEY","value"],…]}", and a FLAC file's
+// ,"pictures":[{"type":3,"mime":"image/png","size":300},…] before the brace.
+void PrintJson(FILE* out, const std::string& path, const FileComments& tags) {
+  std::string line = "{\"path\":" + JsonString(path) +
+                     ",\"vendor\":" + JsonString(tags.list.vendor) + ",\"comments\":[";
+  for (size_t i = 0; i < tags.list.entries.size(); ++i) {
+    const std::string& entry = tags.list.entries[i];
     const size_t equals = entry.find('=');
     const std::string key = entry.substr(0, equals);
     const std::string value =
         equals == std::string::npos ? std::string() : entry.substr(equals + 1);
     line += (i == 0 ? "[" : ",[") + JsonString(key) + "," + JsonString(value) + "]";
   }
-  line += "]}\n";
+  line += "]";
+  if (tags.codec == CommentCodec::kFlac) {
+    line += ",\"pictures\":[";
+    for (size_t i = 0; i < tags.pictures.size(); ++i) {
+      const FlacPicture& picture = tags.pictures[i];
+      line += (i == 0 ? "{\"type\":" : ",{\"type\":") + std::to_string(picture.type) +
+              ",\"mime\":" + JsonString(picture.mimeType) +
+              ",\"size\":" + std::to_string(picture.dataSize) + "}";
+    }
+    line += "]";
+  }
+  line += "}\n";
   WriteText(out, line);
 }
 
+void PrintText(FILE* out, const String& path, const FileComments& tags) {
+  PrintFormat(out, cli_text::kShownFile, ShownPath(path).c_str());
+  WriteText(out, TerminalText(tags.list.vendor));
+  WriteText(out, "\n");
+  PrintCommentLines(out, tags.list.entries, "  ");
+  for (const FlacPicture& picture : tags.pictures) {
+    PrintFormat(out, cli_text::kShownPicture, static_cast<unsigned long>(picture.type),
+                TerminalText(picture.mimeType).c_str(),
+                static_cast<unsigned long>(picture.dataSize));
+  }
+}
+
 }  // namespace
-
-bool ReadFileCommentHeader(const String& path, std::string& packet, bool& opus,
-                           std::string& reason) {
-  ScopedFile file;
-  if (!OpenFile(path, "rb", file).ok()) {
-    reason = CurrentMessages().CannotOpenInput;
-    return false;
-  }
-  TagEditor editor;
-  if (!editor.OpenFile(file.Get()).ok()) {
-    reason = editor.LastError();
-    return false;
-  }
-  packet = editor.OriginalCommentHeader();
-  opus = editor.IsOpus();
-  return true;
-}
-
-bool ParseCommentHeader(const std::string& packet, FileTags& tags) {
-  CommentList list;
-  if (!ReadCommentHeader(reinterpret_cast<const unsigned char*>(packet.data()), packet.size(),
-                         list)) {
-    return false;
-  }
-  tags.vendor = std::move(list.vendor);
-  tags.comments = std::move(list.entries);
-  return true;
-}
 
 void PrintCommentLines(FILE* out, const std::vector<std::string>& comments, const char* indent) {
   for (const std::string& comment : comments) {
@@ -115,22 +98,19 @@ std::string JsonString(const std::string& text) {
 int ShowTags(const std::vector<String>& files, bool json, const CliConsole& console) {
   int status = 0;
   for (const String& path : files) {
-    FileTags tags;
-    std::string reason;
-    if (!ReadFileTags(path, tags, reason)) {
+    FileComments tags;
+    const char* reason = "";
+    if (!ReadFileComments(path, tags, reason)) {
       PrintFormat(console.err, cli_text::kCannotShow, ShownPath(path).c_str(),
-                  Utf8FromWindows1252(reason.c_str()).c_str());
+                  Utf8FromWindows1252(reason).c_str());
       status = 1;
       continue;
     }
     if (json) {
       PrintJson(console.out, DisplayPath(path), tags);
-      continue;
+    } else {
+      PrintText(console.out, path, tags);
     }
-    PrintFormat(console.out, cli_text::kShownFile, ShownPath(path).c_str());
-    WriteText(console.out, TerminalText(tags.vendor));
-    WriteText(console.out, "\n");
-    PrintCommentLines(console.out, tags.comments, "  ");
   }
   std::fflush(console.out);
   return status;

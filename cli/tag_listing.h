@@ -1,5 +1,6 @@
-// --show and --json: the vendor text and comments a file holds, read from its
-// headers only, as KEY=value lines or one JSON object per file.
+// --show and --json: the vendor text and comments a file holds (and a FLAC
+// file's pictures), read from its headers or metadata only, as KEY=value lines
+// or one JSON object per file.
 #pragma once
 #include <cstdio>
 #include <string>
@@ -7,20 +8,6 @@
 
 #include "cli/cli_app.h"
 #include "text/shared_string.h"
-
-struct FileTags {
-  std::string vendor;
-  std::vector<std::string> comments;  // key=value entries as stored, in order
-};
-
-// The comment header packet of the file at path, from its headers only, and
-// whether the file is Opus; false with the reason (windows-1252, as the result
-// lines give it) when it cannot be read.
-bool ReadFileCommentHeader(const String& path, std::string& packet, bool& opus,
-                           std::string& reason);
-
-// Reads a Vorbis or Opus comment header packet; false when it is neither.
-bool ParseCommentHeader(const std::string& packet, FileTags& tags);
 
 // The comment entries as lines, each after indent, as stored but for what a
 // terminal must not get raw (see terminal_text.h).

@@ -20,8 +20,9 @@
 #include "cli/platform.h"
 #include "cli/recovery_log.h"
 #include "cli/result_lines.h"
-#include "cli/tag_listing.h"
+#include "cli/run_journal.h"
 #include "cli/terminal_text.h"
+#include "engine/file_comments.h"
 #include "files/file_system.h"
 #include "journal/journal_folder.h"
 
@@ -127,16 +128,16 @@ bool Contains(const std::vector<FileState>& states, const FileState& state) {
   return false;
 }
 
-// Whether the packet is a comment header of the codec the journal names.
-bool IsHeaderOf(const std::string& packet, JournalCodec codec) {
-  static const std::string kVorbis("\x03vorbis", 7);
-  static const std::string kOpus("OpusTags", 8);
-  const std::string& magic = codec == JournalCodec::kOpus ? kOpus : kVorbis;
-  return codec != JournalCodec::kFlac && packet.compare(0, magic.size(), magic) == 0;
+// The list of the journal's old header, read as a comment header of the codec
+// the journal names (an empty FLAC header: a file that had no comment block).
+bool ListOfOldHeader(const RunFile& file, const std::string& header, CommentList& list) {
+  return ListOfCommentHeader(CommentCodecOf(file.codec), header, list);
 }
 
-bool SameTags(const FileTags& a, const FileTags& b) {
-  return a.vendor == b.vendor && a.comments == b.comments;
+// Whether the file holds the tags of the old header (with a comment block
+// only when the header is not empty).
+bool HasOldTags(const FileComments& current, const std::string& header, const CommentList& old) {
+  return current.list == old && current.header.empty() == header.empty();
 }
 
 // A ".old" file beside the file: the untouched original that an interrupted
@@ -150,12 +151,11 @@ bool PutBackOldCopy(const RunFile& file, const std::string& header, bool dryRun,
   const String oldCopy = Concat(path, ".old");
   FileState copy;
   if (!GetFileState(oldCopy, copy).ok()) return true;
-  std::string copyHeader;
-  bool opus;
-  std::string why;
+  FileComments copyComments;
+  const char* why = "";
   const bool original = copy.stamp.size == file.before.stamp.size &&
-                        ReadFileCommentHeader(oldCopy, copyHeader, opus, why) &&
-                        copyHeader == header;
+                        ReadFileComments(oldCopy, copyComments, why) &&
+                        copyComments.header == header;
   if (!original && !Contains(file.afters, copy)) {
     plan = Decided(Verdict::kUnreached, cli_text::kOldCopyNotOurs);
     return false;
@@ -174,8 +174,8 @@ bool PutBackOldCopy(const RunFile& file, const std::string& header, bool dryRun,
 // What becomes of the file; its ".old" file, if ours, is put back on the way
 // (unless in a dry run).
 Plan Decide(const RunFile& file, const std::string& header, bool dryRun) {
-  FileTags oldTags;
-  if (!IsHeaderOf(header, file.codec) || !ParseCommentHeader(header, oldTags)) {
+  CommentList oldTags;
+  if (!ListOfOldHeader(file, header, oldTags)) {
     return Decided(Verdict::kUnusable, cli_text::kOldHeaderUnusable);
   }
   Plan plan = Decided(Verdict::kBack);
@@ -184,17 +184,15 @@ Plan Decide(const RunFile& file, const std::string& header, bool dryRun) {
   const String path(file.path.c_str());
   if (KindOfFile(path) == FileKind::kMissing)
     return Decided(Verdict::kUnreached, cli_text::kNoSuchFile);
-  std::string current;
-  bool opus;
-  std::string why;
-  FileTags currentTags;
-  if (!ReadFileCommentHeader(path, current, opus, why)) {
-    return Decided(Verdict::kUnreached, Utf8FromWindows1252(why.c_str()));
+  FileComments current;
+  const char* why = "";
+  if (!ReadFileComments(path, current, why)) {
+    return Decided(Verdict::kUnreached, Utf8FromWindows1252(why));
   }
-  if (opus != (file.codec == JournalCodec::kOpus)) {
+  if (JournalCodecOf(current.codec) != file.codec) {
     return Decided(Verdict::kUnusable, cli_text::kOldHeaderUnusable);
   }
-  if (ParseCommentHeader(current, currentTags) && SameTags(currentTags, oldTags)) return plan;
+  if (HasOldTags(current, header, oldTags)) return plan;
   FileState now;
   if (GetFileState(path, now).ok() && Contains(file.afters, now)) {
     plan.verdict = Verdict::kRewrite;
@@ -311,7 +309,9 @@ class Undo {
     settings.inPlace = inPlace_ && (dryRun_ || appending_);
     settings.recorder = appending_ ? &recovery_ : nullptr;
     settings.endAfter = console_.endAfter;
-    settings.commentHeaderOf = [this](size_t i) { return OldHeader(rewrites_[i]); };
+    settings.commentHeaderOf = [this](size_t i, std::string& header) {
+      return OldHeader(rewrites_[i], header);
+    };
     const BatchEnd end = RetagFiles(
         rewritePaths_, FixedTagChoices(), settings,
         [this](size_t i, const RetagOutcome& outcome) { LinesUpTo(rewrites_[i], &outcome); });
@@ -325,11 +325,11 @@ class Undo {
     return true;
   }
 
-  // The file's old header, read again from the journal (by any thread).
-  std::string OldHeader(size_t plan) {
+  // The file's old header, read again from the journal (by any thread); false
+  // when it is no longer what was recorded.
+  bool OldHeader(size_t plan, std::string& header) {
     std::lock_guard<std::mutex> guard(headerLock_);
-    std::string header;
-    return ReadOldHeader(journal_.reader, *files_[plan], header) ? header : std::string();
+    return ReadOldHeader(journal_.reader, *files_[plan], header);
   }
 
   // The lines of the files back up to plan, the last one rewritten (or not).
@@ -341,9 +341,10 @@ class Undo {
       if (at == plan && rewritten != nullptr) outcome = *rewritten;
       back_[at] = outcome.kind != OutcomeKind::kFailure;
       // A dry run shows the old tags under each line.
-      FileTags tags;
-      if (dryRun_) ParseCommentHeader(OldHeader(at), tags);
-      lines_->Line(nextLine_, outcome, dryRun_ ? &tags.comments : nullptr);
+      std::string header;
+      CommentList tags;
+      if (dryRun_ && OldHeader(at, header)) ListOfOldHeader(*files_[at], header, tags);
+      lines_->Line(nextLine_, outcome, dryRun_ ? &tags.entries : nullptr);
     }
   }
 

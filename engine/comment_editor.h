@@ -6,12 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/padding_policy.h"
 #include "base/status.h"
 #include "base/stream_callbacks.h"
+#include "flac/flac_picture.h"
 #include "vorbis_comments/comment_list.h"
 
 class WideString;
@@ -59,6 +62,13 @@ class CommentEditor {
   virtual bool ListOfHeader(const std::string& header, CommentList& list) const = 0;
   // The vendor and entries the writes put.
   virtual CommentList WrittenList() const = 0;
+  // After the edits: whether the writes can put that comment header (a FLAC
+  // comment block has a 24-bit length), so that it is refused before the file
+  // is touched. The detail is the format's, as Write would give it.
+  virtual Status CheckWritable() const = 0;
+  // The pictures a listing shows: FLAC's PICTURE blocks in file order; none
+  // for Ogg, whose pictures are comments.
+  virtual std::vector<FlacPicture> Pictures() const = 0;
 
   // The room a rewrite leaves after the new comment header for the next edit.
   virtual void SetPadding(const PaddingPolicy& padding) = 0;
@@ -77,7 +87,20 @@ class CommentEditor {
 
 // The editor for a file that starts with these bytes (at least the first four,
 // fewer only when the file is shorter): FLAC's for "fLaC" or an ID3v2 tag,
-// the Ogg editor for anything else, which refuses what is not Ogg.
-std::unique_ptr<CommentEditor> MakeCommentEditor(const unsigned char* start, size_t size);
+// Ogg's for "OggS". Bytes of neither go to the editor the file's name asks
+// for, whose refusal then speaks of the format the user expected: FLAC's when
+// flacName (a .flac file), else Ogg's.
+std::unique_ptr<CommentEditor> MakeCommentEditor(const unsigned char* start, size_t size,
+                                                 bool flacName);
 std::unique_ptr<CommentEditor> MakeOggCommentEditor();
 std::unique_ptr<CommentEditor> MakeFlacCommentEditor();
+// The editor for the file open for reading in file, chosen by its first bytes
+// (and name, as above), which are read and the file wound back to its start
+// for the editor's Open.
+std::unique_ptr<CommentEditor> MakeCommentEditorFor(FILE* file, bool flacName);
+
+// The list of a comment header of codec (what OriginalCommentHeader gives);
+// false when it does not read as one: a Vorbis or Opus packet of the other
+// codec, a list that runs past its end, a FLAC body past 16 MiB - 1. An
+// empty FLAC header is a file without comment block: an empty list.
+bool ListOfCommentHeader(CommentCodec codec, const std::string& header, CommentList& list);

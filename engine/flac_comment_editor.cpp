@@ -6,9 +6,6 @@
 
 namespace {
 
-// FLAC's comment block length is a 24-bit field.
-constexpr size_t kLargestCommentBlock = 0xFFFFFF;
-
 class FlacCommentEditor : public CommentEditor {
  public:
   Status Open(void* input, ReadFunc read, int64_t size, WriteFunc write) override {
@@ -24,16 +21,17 @@ class FlacCommentEditor : public CommentEditor {
   // An empty header stands for a file without a comment block.
   bool AcceptsCommentHeader(const std::string& header) const override {
     CommentList list;
-    return header.empty() || (header.size() <= kLargestCommentBlock && ListOfHeader(header, list));
+    return ListOfHeader(header, list);
   }
   void ReplaceCommentHeader(const std::string& header) override {
     editor_.ReplaceCommentHeader(header);
   }
   bool ListOfHeader(const std::string& header, CommentList& list) const override {
-    list = CommentList();
-    return header.empty() || ParseCommentList(header, list);
+    return ListOfCommentHeader(CommentCodec::kFlac, header, list);
   }
   CommentList WrittenList() const override { return editor_.EditedList(); }
+  Status CheckWritable() const override { return editor_.CheckCommentSize(); }
+  std::vector<FlacPicture> Pictures() const override { return editor_.Pictures(); }
 
   void SetPadding(const PaddingPolicy& padding) override { padding_ = padding; }
   Status Write(void* output) override { return editor_.Write(output, write_, padding_); }

@@ -6,7 +6,6 @@
 
 #include "engine/comment_editor.h"
 #include "ogg/rewrite_verifier.h"
-#include "vorbis/comment_packet.h"
 #include "vorbis/in_place_edit.h"
 #include "vorbis/tag_editor.h"
 
@@ -33,8 +32,7 @@ class OggCommentEditor : public CommentEditor {
     editor_.ReplaceCommentHeader(header);
   }
   bool ListOfHeader(const std::string& header, CommentList& list) const override {
-    return ReadCommentHeader(reinterpret_cast<const unsigned char*>(header.data()), header.size(),
-                             list);
+    return ListOfCommentHeader(Codec(), header, list);
   }
   CommentList WrittenList() const override {
     CommentList list;
@@ -42,6 +40,8 @@ class OggCommentEditor : public CommentEditor {
     if (!header.empty()) ListOfHeader(header, list);
     return list;
   }
+  Status CheckWritable() const override { return Status(); }
+  std::vector<FlacPicture> Pictures() const override { return {}; }
 
   void SetPadding(const PaddingPolicy& padding) override {
     editor_.SetPadding(

@@ -12,7 +12,9 @@
 #include "engine/file_name_tags.h"
 #include "engine/in_place_retag.h"
 #include "engine/message_table.h"
+#include "engine/taggable_file.h"
 #include "files/file_system.h"
+#include "flac/flac_metadata.h"
 #include "format/date_time.h"
 #include "format/format_string.h"
 #include "text/encodings.h"
@@ -40,6 +42,20 @@ struct CountedInput {
     return got;
   }
   bool Failed() const { return endedEarly || std::ferror(file) != 0; }
+};
+
+// The refusals of a native FLAC file, each told in the user's language.
+struct FlacRefusal {
+  const char* detail;
+  const char* MessageTable::*message;
+};
+const FlacRefusal kFlacRefusals[] = {
+    {kFlacNoMarker, &MessageTable::FlacNoMarker},
+    {kFlacBadStreamInfo, &MessageTable::FlacBadStreamInfo},
+    {kFlacBlockPastEnd, &MessageTable::FlacBlockPastEnd},
+    {kFlacSeveralComments, &MessageTable::FlacSeveralComments},
+    {kFlacBadCommentList, &MessageTable::FlacBadCommentList},
+    {kFlacCommentTooLarge, &MessageTable::FlacCommentTooLarge},
 };
 
 void SetNumberTag(CommentEditor& editor, const char* key, int number) {
@@ -71,7 +87,7 @@ class Retag {
 
   void Complete() {
     if (!CheckDate() || !Move() || !Open()) return;
-    Edit(*editor_);
+    Edit(*editor_, true);
     if (!Write() || !Verify() || !VerifyTagsAsRead()) return;
     Commit();
     Finish();
@@ -84,16 +100,6 @@ class Retag {
     return false;
   }
   void Warn(const char* message) { outcome_.Warn(message); }
-
-  // The one mapping of an editor's failure to the outcome's message. A read
-  // that failed is the disk's fault, whatever the editor made of the bytes it
-  // got; a failed write has the write text; any other failure is the format's
-  // own text (English only: it serves both languages).
-  const char* EditorFailure(const Status& status, bool readFailed) const {
-    if (readFailed) return messages_.CannotReadInput;
-    if (status.code() == StatusCode::kIoError) return kErrorWrite;
-    return status.detail();
-  }
 
   // A read-only file is refused untouched, and anything but a regular file.
   bool CheckListed() {
@@ -130,15 +136,18 @@ class Retag {
         !editor->AcceptsCommentHeader(*request_.commentHeader)) {
       return Fail(kErrorCorruptSecondary);
     }
-    if (request_.dryRun || request_.inPlace) {
-      const String warnings = outcome_.message;
-      Edit(*editor);
-      if (request_.inPlace && PutBackAsItIs(*editor)) outcome_.inPlace = PlanRetagInPlace(*editor);
-      if (request_.dryRun) {
-        Report(*editor);
-      } else if (outcome_.inPlace == nullptr) {
-        outcome_.message = warnings;  // the rewrite edits (and warns) again
-      }
+    // Tags that the file cannot hold are refused here, not after the move. The
+    // warnings are final here for a dry run and an edit in place; a rewrite
+    // edits (and warns) again.
+    const String warnings = outcome_.message;
+    Edit(*editor, request_.dryRun || request_.inPlace);
+    const Status writable = editor->CheckWritable();
+    if (!writable.ok()) return Fail(EditorFailure(writable, false));
+    if (request_.inPlace && PutBackAsItIs(*editor)) outcome_.inPlace = PlanRetagInPlace(*editor);
+    if (request_.dryRun) {
+      Report(*editor);
+    } else if (outcome_.inPlace == nullptr) {
+      outcome_.message = warnings;
     }
     return true;
   }
@@ -197,25 +206,23 @@ class Retag {
   // read. The first bytes are taken straight from the stream, which is then
   // wound back for the editor.
   Status OpenEditor(CountedInput& input, WriteFunc write, std::unique_ptr<CommentEditor>& editor) {
-    unsigned char start[4] = {};
-    const size_t got = std::fread(start, 1, sizeof start, input.file);
-    std::rewind(input.file);
-    editor = MakeCommentEditor(start, got);
+    editor = MakeCommentEditorFor(input.file, IsFlacFileName(request_.path));
     return editor->Open(&input, CountedInput::Read, input.size, write);
   }
 
-  void Edit(CommentEditor& editor) {
+  // The edit the request asks for; warn adds its warnings to the outcome.
+  void Edit(CommentEditor& editor, bool warn) {
     if (request_.commentHeader != nullptr) {
       editor.ReplaceCommentHeader(*request_.commentHeader);
       return;
     }
     const FileNameTags nameTags = ParseFileNameTags(request_.path);
-    if (!nameTags.separatorFound &&
+    if (warn && !nameTags.separatorFound &&
         (IsSourceTicked(TagSource::kNameArtist) || IsSourceTicked(TagSource::kNameTitle))) {
       Warn(messages_.SeparatorNotFound);
     }
     for (const ChoosableTag& tag : kChoosableTags) {
-      if (IsApplied(choices_, tag.box)) SetChosenTag(editor, tag, nameTags);
+      if (IsApplied(choices_, tag.box)) SetChosenTag(editor, tag, nameTags, warn);
     }
   }
 
@@ -226,7 +233,8 @@ class Retag {
     return false;
   }
 
-  void SetChosenTag(CommentEditor& editor, const ChoosableTag& tag, const FileNameTags& nameTags) {
+  void SetChosenTag(CommentEditor& editor, const ChoosableTag& tag, const FileNameTags& nameTags,
+                    bool warn) {
     switch (tag.source) {
       case TagSource::kField:
         editor.SetTag(tag.tagName, choices_.FieldTextWide(tag.field));
@@ -238,7 +246,7 @@ class Retag {
         // A name without a two-digit prefix keeps whatever track number the file has.
         if (nameTags.trackNumber >= 0) {
           SetNumberTag(editor, tag.tagName, nameTags.trackNumber);
-        } else {
+        } else if (warn) {
           Warn(messages_.TrackNumberNotFound);
         }
         break;
@@ -261,7 +269,7 @@ class Retag {
     if (!OpenFile(path_, "wb", output).ok()) return Fail(messages_.CannotOpenOutput);
     output.UseBuffer(kStreamBufferSize);
     KeepFileOwnership(oldFile_.Get(), output.Get());
-    editor_->SetPadding(request_.padding);
+    editor_->SetPadding(request_.PaddingFor(editor_->Codec()));
     const Status written = editor_->Write(output.Get());
     const bool closed = output.Close().ok();
     // A write that failed stops reading early: only then is a short read no fault.
@@ -364,6 +372,16 @@ class Retag {
 };
 
 }  // namespace
+
+const char* EditorFailure(const Status& status, bool readFailed) {
+  const MessageTable& messages = CurrentMessages();
+  if (readFailed) return messages.CannotReadInput;
+  if (status.code() == StatusCode::kIoError) return kErrorWrite;
+  for (const FlacRefusal& refusal : kFlacRefusals) {
+    if (status.detail() == refusal.detail) return messages.*refusal.message;
+  }
+  return status.detail();
+}
 
 bool NormalisedDate(const String& text, WideString& date) {
   // DateTime::Parse answers 1900 for a text without any number, and the number

@@ -1,11 +1,13 @@
-// RetagFile: rewrites the comment header of one Ogg Vorbis, Opus or FLAC file
-// under its own name, through a backup at its path with ".old" appended,
-// following the user's tag choices; or, when asked and the new tags fit,
-// edits it where it lies (engine/in_place_retag.h). In two phases for a journal: PrepareRetag only
-// reads and checks, CompleteRetag touches the file. RetagListedFile does both, with what both front
-// ends need around it: one outcome (ok, warning or failure) to show.
+// RetagFile: rewrites the comment header of one Ogg Vorbis or Opus file, or of
+// a native FLAC file, under its own name, through a backup at its path with
+// ".old" appended, following the user's tag choices; or, when asked and the new
+// tags fit, edits it where it lies (engine/in_place_retag.h). In two phases for
+// a journal: PrepareRetag only reads and checks, CompleteRetag touches the
+// file. RetagListedFile does both, with what both front ends need around it:
+// one outcome (ok, warning or failure) to show.
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,9 @@ struct RetagRequest {
   // caller that records each edit's recovery record before the file is
   // touched (mirale-cli's journal).
   bool inPlace = false;
+  // When set, native FLAC files take this policy instead: the dialog leaves
+  // padding in the FLAC files it rewrites while its Ogg files keep their bytes.
+  std::optional<PaddingPolicy> flacPadding;
   // Leaves the flush of the new file to the disk and the removal of the ".old"
   // copy to FlushRetags and DropOldCopies, so that a batch is flushed at once.
   bool deferCommit = false;
@@ -47,6 +52,10 @@ struct RetagRequest {
   WriteFunc write = nullptr;
   // The same for the writes of an edit in place; null for the disk's.
   const InPlaceWrites* inPlaceWrites = nullptr;
+
+  const PaddingPolicy& PaddingFor(CommentCodec codec) const {
+    return codec == CommentCodec::kFlac && flacPadding ? *flacPadding : padding;
+  }
 };
 
 enum class OutcomeKind { kOk, kWarning, kFailure };
@@ -115,6 +124,13 @@ RetagOutcome RetagFile(const RetagRequest& request);
 void FlushRetags(const std::vector<RetagOutcome*>& outcomes);
 // Then removes the ".old" copies of the deferred retags still pending.
 void DropOldCopies(const std::vector<RetagOutcome*>& outcomes);
+
+// The one mapping of a comment editor's failure to a message of the current
+// table: a read that failed is the disk's fault, whatever the editor made of
+// the bytes it got; a failed write has the write text; a FLAC refusal has its
+// message in the user's language; any other failure is the format's own text
+// (English only: it serves both languages).
+const char* EditorFailure(const Status& status, bool readFailed);
 
 // The date field validated and normalised to YYYY[-MM[-DD[ hh[:mm[:ss]]]]];
 // false when it holds no leading number or a field is out of range.

@@ -5,5 +5,8 @@
 
 bool IsTaggableFileName(const String& path) {
   const String extension = GetExtension(path);  // lower-cased
-  return extension.Equals("ogg") || extension.Equals("opus") || extension.Equals("oga");
+  return extension.Equals("ogg") || extension.Equals("opus") || extension.Equals("oga") ||
+         extension.Equals("flac");
 }
+
+bool IsFlacFileName(const String& path) { return GetExtension(path).Equals("flac"); }

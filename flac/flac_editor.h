@@ -67,6 +67,9 @@ class FlacEditor {
   Status ReplaceCommentHeader(const std::string& body);
   // The comment block body the writes put; empty when they put none.
   std::string CommentHeader() const;
+  // Whether that body fits a block's 24-bit length (kFlacCommentTooLarge when
+  // not), so that tags too large are refused before anything is written.
+  Status CheckCommentSize() const;
 
   // The PICTURE blocks that parse, in file order, for listings.
   std::vector<FlacPicture> Pictures() const;
@@ -89,7 +92,6 @@ class FlacEditor {
   FlacExpectation Expectation() const;
 
  private:
-  Status CheckCommentSize() const;
   Status WriteMetadata(void* output, WriteFunc write, const std::string& comment,
                        uint64_t paddingSize);
   Status CopyFrames(void* output, WriteFunc write);

@@ -21,6 +21,7 @@
 #include "engine/message_table.h"
 #include "tests/support/cli_harness.h"
 #include "text/shared_string.h"
+#include "tools/flac_fixtures.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
 
@@ -74,7 +75,7 @@ TEST_F(CliTest, RetagsTheOggFilesAndPrintsTheirLines) {
                                bad + " Input truncated or empty.\n" +
                                "---------------------- All Done ! ----------------------\n";
   EXPECT_EQ(run.out, expected);
-  EXPECT_NE(run.err.find("notes.txt: not an .ogg, .opus or .oga file"), std::string::npos)
+  EXPECT_NE(run.err.find("notes.txt: not an .ogg, .opus, .oga or .flac file"), std::string::npos)
       << run.err;
   EXPECT_NE(run.err.find("folder.ogg: a folder"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("missing.ogg: no such file"), std::string::npos) << run.err;
@@ -281,6 +282,21 @@ TEST_F(CliTest, ShowPrintsTheTagsAsStoredAndReadsOnly) {
   EXPECT_NE(opusRun.out.find("\n  ARTIST=Fixture Artist\n  TITLE=Fixture Title\n"),
             std::string::npos)
       << opusRun.out;
+
+  // A FLAC file's comments, then a line per picture; in JSON its pictures.
+  const std::string flac = folder_.Put("song.flac", fixtures::MakeFlacShape("flac-picture-first"));
+  const std::string flacVendor = fixtures::EncodedFlac().vendor;
+  const CliRun flacText = Cli({"--show", flac});
+  EXPECT_EQ(flacText.status, 0) << flacText.err;
+  EXPECT_EQ(flacText.out, flac + "\n  vendor: " + flacVendor +
+                              "\n  ARTIST=Fixture Artist\n  TITLE=Fixture Title"
+                              "\n  picture: type 3, image/png, 300 bytes\n");
+  const CliRun flacJson = Cli({"--show", "--json", flac});
+  EXPECT_EQ(flacJson.out, "{\"path\":" + JsonString(flac) +
+                              ",\"vendor\":" + JsonString(flacVendor) +
+                              ",\"comments\":[[\"ARTIST\",\"Fixture Artist\"],[\"TITLE\","
+                              "\"Fixture Title\"]],\"pictures\":[{\"type\":3,\"mime\":"
+                              "\"image/png\",\"size\":300}]}\n");
 }
 
 TEST(JsonString, EscapesControlsAndReplacesInvalidUtf8) {

@@ -11,7 +11,9 @@
 #include "cli/run_journal.h"
 #include "journal/journal_folder.h"
 #include "tests/support/cli_harness.h"
+#include "tests/support/flac_check.h"
 #include "tests/support/rewrite_check.h"
+#include "tools/flac_fixtures.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
 
@@ -107,6 +109,41 @@ TEST_F(CliTest, NoFileIsTouchedWhenTheJournalCannotBeWritten) {
 
   EXPECT_EQ(Cli({"--no-journal", "--album", "X", song}).status, 0);
   EXPECT_EQ(inspect::CommentEntriesOf(song).back(), "ALBUM=X");
+}
+
+// FLAC files go back too: their old comment block, or none for a file that
+// had none, with every other block, the frames and the audio as they were.
+TEST_F(CliTest, UndoPutsFlacFilesBackWithOrWithoutTheirCommentBlock) {
+  const fixtures::Bytes tagged = fixtures::MakeFlacShape("flac-picture-first");
+  const fixtures::Bytes bare = fixtures::MakeFlacShape("flac-no-comment");
+  const std::string one = folder_.Put("one.flac", tagged);
+  const std::string two = folder_.Put("two.flac", bare);
+  ASSERT_EQ(Cli({"--album", "X", one, two}).status, 0);
+  ASSERT_EQ(flac_check::MetadataOf(fixtures::ReadFile(two)).comments.entries,
+            std::vector<std::string>{"ALBUM=X"});
+
+  const CliRun dry = Cli({"--undo", "--dry-run"});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find(one + " OK\n  ARTIST=Fixture Artist\n  TITLE=Fixture Title\n" + two +
+                         " OK\n---"),
+            std::string::npos)
+      << dry.out;
+
+  const CliRun undo = Cli({"--undo"});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  for (const auto& file : {std::make_pair(one, tagged), std::make_pair(two, bare)}) {
+    SCOPED_TRACE(file.first);
+    const fixtures::Bytes back = fixtures::ReadFile(file.first);
+    flac_check::ExpectFaithfulRewrite(file.second, back);
+    const FlacMetadata before = flac_check::MetadataOf(file.second);
+    const FlacMetadata after = flac_check::MetadataOf(back);
+    ASSERT_EQ(after.commentIndex >= 0, before.commentIndex >= 0);
+    if (before.commentIndex >= 0) {
+      EXPECT_EQ(after.blocks[size_t(after.commentIndex)].body,
+                before.blocks[size_t(before.commentIndex)].body);
+    }
+  }
+  EXPECT_EQ(JournalCount(JournalFolder()), 0u);
 }
 
 #ifndef _WIN32

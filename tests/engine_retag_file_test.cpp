@@ -11,7 +11,9 @@
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
 #include "engine/taggable_file.h"
+#include "tests/support/flac_check.h"
 #include "tests/support/temp_folder.h"
+#include "tools/flac_fixtures.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
 
@@ -84,6 +86,7 @@ TEST_F(RetagFileTest, RewriteLeavesThePaddingOfItsPolicyAndNoneByDefault) {
     request.path = String(path.c_str());
     request.choices = &choices_;
     if (padded) request.padding = PaddingPolicy();
+    request.flacPadding = PaddingPolicy();  // not for Ogg files
     EXPECT_EQ(RetagFile(request).kind, OutcomeKind::kOk);
     const Bytes packet = inspect::Inspect(fixtures::ReadFile(path)).streams[0].packets[1];
     // The framing byte, then the padding.
@@ -226,25 +229,77 @@ TEST_F(RetagFileTest, ExistingOldCopyIsNeverReplaced) {
 }
 
 TEST_F(RetagFileTest, UnreadableStreamsAreRefusedUntouched) {
+  const MessageTable& en = EnglishMessages;
   struct Case {
     const char* name;
     Bytes bytes;
     const char* message;
+    const MessageTable* table = &EnglishMessages;
   };
+  // Tags that pass a FLAC comment block's 16 MiB - 1 bytes with this album.
+  choices_.Tick(kAlbumBox);
+  choices_.SetField(kAlbumField, WideString(std::u16string(400, u'a').c_str()));
+  const Bytes nearlyFull = fixtures::LayOutFlac(
+      {fixtures::FlacStreamInfo(),
+       fixtures::FlacComments({"COMMENT=" + std::string(kFlacMaxBlockSize - 300, 'c')})});
+  const char* oggFlac = "Ogg bitstream contains FLAC, not Vorbis or Opus.";
   const Case cases[] = {
       {"text.ogg", Bytes{'h', 'e', 'l', 'l', 'o'}, "Input truncated or empty."},
       {"empty.ogg", Bytes{}, "Input truncated or empty."},
       {"junk.ogg", fixtures::JunkPrefix(), "Input is not an Ogg bitstream."},
       {"other.ogg", fixtures::SpeexStream(), "Ogg bitstream contains Speex, not Vorbis or Opus."},
+      {"ogg-flac.oga", fixtures::FlacStream(), oggFlac},
+      {"ogg-flac.flac", fixtures::FlacStream(), oggFlac},
+      {"no-marker.flac", fixtures::MakeFlacShape("flac-refused-no-marker"), en.FlacNoMarker},
+      {"text.flac", Bytes{'h', 'i'}, en.FlacNoMarker},
+      {"streaminfo.flac", fixtures::MakeFlacShape("flac-refused-streaminfo-not-first"),
+       en.FlacBadStreamInfo},
+      {"past-end.flac", fixtures::MakeFlacShape("flac-refused-block-past-end"),
+       en.FlacBlockPastEnd},
+      {"two.flac", fixtures::MakeFlacShape("flac-refused-two-comments"), en.FlacSeveralComments},
+      {"deux.flac", fixtures::MakeFlacShape("flac-refused-two-comments"),
+       FrenchMessages.FlacSeveralComments, &FrenchMessages},
+      {"bad-list.flac", fixtures::MakeFlacShape("flac-refused-bad-comment-list"),
+       en.FlacBadCommentList},
+      {"too-large.flac", nearlyFull, en.FlacCommentTooLarge},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    CurrentMessageTable = c.table;
     const std::string path = folder_.Put(c.name, c.bytes);
     const Outcome outcome = Retag(path);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, c.message);
     EXPECT_EQ(fixtures::ReadFile(path), c.bytes);
     EXPECT_FALSE(Exists(path + ".old"));
+  }
+}
+
+// Every FLAC shape through the rename flow, with the padding the dialog asks
+// for FLAC files: the tag written, every kept block, the frames and the audio
+// as they were, the policy's padding last, no ".old" left.
+TEST_F(RetagFileTest, EveryFlacShapeIsRewrittenWithItsBlocksAndAudioKept) {
+  choices_.Tick(kAlbumBox);
+  choices_.SetField(kAlbumField, WideString(u"Le Jour"));
+  for (const std::string& shape : fixtures::FlacShapeNames()) {
+    if (shape.find("refused") != std::string::npos) continue;
+    SCOPED_TRACE(shape);
+    const Bytes original = fixtures::MakeFlacShape(shape);
+    const std::string path = folder_.Put(shape + ".flac", original);
+    RetagRequest request;
+    request.path = String(path.c_str());
+    request.choices = &choices_;
+    request.flacPadding = PaddingPolicy();
+    const RetagOutcome outcome = RetagFile(request);
+    EXPECT_EQ(outcome.kind, OutcomeKind::kOk) << outcome.message.CStr();
+    EXPECT_EQ(outcome.codec, CommentCodec::kFlac);
+    EXPECT_FALSE(Exists(path + ".old"));
+    const Bytes written = fixtures::ReadFile(path);
+    flac_check::ExpectFaithfulRewrite(original, written);
+    const FlacMetadata metadata = flac_check::MetadataOf(written);
+    EXPECT_EQ(metadata.comments.entries.back(), "ALBUM=Le Jour");
+    EXPECT_EQ(metadata.blocks.back().type, kFlacPadding);
+    EXPECT_EQ(metadata.blocks.back().body.size(), PaddingPolicy::kMinimum);
   }
 }
 
@@ -255,17 +310,19 @@ TEST_F(RetagFileTest, MissingFileCannotBeOpened) {
 }
 
 // Makes the output path unusable at the last moment before it is opened: the
-// album field is read after the move and before the open for writing.
+// album field is read once to check the tags before the file is touched, then
+// again after the move and before the open for writing.
 class BlockingChoices : public FixedTagChoices {
  public:
   explicit BlockingChoices(std::string blocked) : blocked_(std::move(blocked)) { Tick(kAlbumBox); }
   WideString FieldTextWide(ChoiceId) const override {
-    fs::create_directory(blocked_);
+    if (++reads_ == 2) fs::create_directory(blocked_);
     return WideString(u"Album");
   }
 
  private:
   std::string blocked_;
+  mutable int reads_ = 0;
 };
 
 TEST_F(RetagFileTest, OutputThatCannotBeOpenedKeepsTheOldCopy) {
@@ -344,12 +401,13 @@ TEST_F(RetagFileTest, OldCopyThatCannotBeDeletedIsAWarning) {
 
 namespace {
 
-TEST(TaggableFileName, TakesOggOpusAndOgaInAnyCase) {
+TEST(TaggableFileName, TakesOggOpusOgaAndFlacInAnyCase) {
   const struct {
     const char* path;
     bool taken;
-  } cases[] = {{"a.ogg", true}, {"dir/B.OGA", true},  {"c.Opus", true},   {"d.mp3", false},
-               {"ogg", false},  {"e.ogg.old", false}, {"f.opus.x", false}};
+  } cases[] = {{"a.ogg", true},       {"dir/B.OGA", true},  {"c.Opus", true},    {"d.mp3", false},
+               {"ogg", false},        {"e.ogg.old", false}, {"f.opus.x", false}, {"g.FLAC", true},
+               {"h.flac.old", false}, {"flac", false}};
   for (const auto& c : cases) EXPECT_EQ(IsTaggableFileName(String(c.path)), c.taken) << c.path;
 }
 

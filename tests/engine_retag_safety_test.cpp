@@ -13,7 +13,9 @@
 #include "engine/message_table.h"
 #include "engine/retag_file.h"
 #include "opus/opus_headers.h"
+#include "tests/support/flac_check.h"
 #include "tests/support/temp_folder.h"
+#include "tools/flac_fixtures.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
 #include "vorbis/comment_packet.h"
@@ -224,38 +226,51 @@ TEST_F(RetagSafetyTest, AFileChangedAfterItWasPreparedIsLeftAsItIs) {
 
 // A header written back as it is (taking a retag back) must read as the
 // file's own kind of comment header; any other is refused before the file is
-// touched.
+// touched. An empty header is a FLAC file's without comment block.
 TEST_F(RetagSafetyTest, AHeaderWrittenBackMustReadAsTheFilesOwn) {
-  const Bytes original = fixtures::Basic();
+  const Bytes ogg = fixtures::Basic();
+  const Bytes flac = fixtures::MakeFlacShape("flac-basic");
   const std::string good = BuildVorbisCommentPacket("vendor", {"TITLE=Back"});
   std::string noFraming = good;
   noFraming.back() = 0;
   std::string longList = good;
   longList[7] = 0x7F;  // the vendor's length runs past the packet
+  const std::string flacBody = good.substr(7, good.size() - 8);  // the bare list
   const struct {
     const char* name;
+    const Bytes& file;
     std::string header;
     bool accepted;
   } rows[] = {
-      {"vorbis", good, true},
-      {"no framing bit", noFraming, false},
-      {"length past the end", longList, false},
-      {"opus tags in vorbis", BuildOpusTagsPacket("vendor", {"TITLE=Back"}, ""), false},
-      {"empty", "", false},
+      {"vorbis", ogg, good, true},
+      {"no framing bit", ogg, noFraming, false},
+      {"length past the end", ogg, longList, false},
+      {"opus tags in vorbis", ogg, BuildOpusTagsPacket("vendor", {"TITLE=Back"}, ""), false},
+      {"empty", ogg, "", false},
+      {"flac list", flac, flacBody, true},
+      {"flac without comment block", flac, "", true},
+      {"vorbis packet in flac", flac, good, false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    const std::string path = folder_.Put("back.ogg", original);
+    const bool isFlac = &row.file == &flac;
+    const std::string path = folder_.Put(isFlac ? "back.flac" : "back.ogg", row.file);
     RetagRequest request;
     request.path = String(path.c_str());
     request.choices = &choices_;
     request.commentHeader = &row.header;
     const RetagOutcome outcome = RetagListedFile(request);
     EXPECT_EQ(outcome.kind != OutcomeKind::kFailure, row.accepted);
-    if (row.accepted) {
-      EXPECT_EQ(inspect::CommentEntriesOf(path), std::vector<std::string>{"TITLE=Back"});
+    if (!row.accepted) {
+      EXPECT_EQ(fixtures::ReadFile(path), row.file);
+    } else if (isFlac) {
+      const FlacMetadata metadata = flac_check::MetadataOf(fixtures::ReadFile(path));
+      EXPECT_EQ(metadata.commentIndex >= 0, !row.header.empty());
+      EXPECT_EQ(metadata.comments.entries, row.header.empty()
+                                               ? std::vector<std::string>()
+                                               : std::vector<std::string>{"TITLE=Back"});
     } else {
-      EXPECT_EQ(fixtures::ReadFile(path), original);
+      EXPECT_EQ(inspect::CommentEntriesOf(path), std::vector<std::string>{"TITLE=Back"});
     }
     EXPECT_FALSE(fs::exists(path + ".old"));
   }

@@ -28,7 +28,8 @@ void PrintHelp() {
       "  --size MB        with --shape long: the file size in MB, fractions allowed\n"
       "                   (default 200)\n"
       "\n"
-      "shapes: long (a long stream, built fast from repeated packets)");
+      "shapes: long (a long stream, built fast from repeated packets; with --flac a\n"
+      "long file encoded by libFLAC, 44.1 kHz stereo, 8 KiB of padding)");
   for (const std::string& name : fixtures::ShapeNames()) printf(", %s", name.c_str());
   printf("\nflac shapes:");
   for (const std::string& name : fixtures::FlacShapeNames()) printf(" %s", name.c_str());
@@ -96,7 +97,7 @@ int main(int argc, char** argv) {
   }
   if (shape.empty()) shape = flac ? "flac-basic" : "basic";
   const bool known =
-      flac ? fixtures::IsFlacShape(shape) : shape == "long" || fixtures::IsShape(shape);
+      shape == "long" || (flac ? fixtures::IsFlacShape(shape) : fixtures::IsShape(shape));
   if (folder.empty() || count < 1 || !(sizeMb > 0) || (shape != "all" && !known)) {
     PrintHelp();
     return 2;
@@ -114,7 +115,9 @@ int main(int argc, char** argv) {
       const char* extension = flac ? ".flac" : fixtures::ShapeExtension(name);
       std::string path = folder + "/" + FileName(pattern, name, n, extension);
       bool ok;
-      if (name == "long") {
+      if (name == "long" && flac) {
+        ok = fixtures::WriteLongFlacFile(path, uint64_t(sizeMb * 1048576.0), 220 + 20 * n);
+      } else if (name == "long") {
         fixtures::EncodeOptions options;
         options.sampleRate = 44100;
         options.channels = 2;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -250,7 +251,96 @@ struct DecoderDelete {
   void operator()(FLAC__StreamDecoder* decoder) const { FLAC__stream_decoder_delete(decoder); }
 };
 
+// A long file's encoder writes to its file and counts the bytes it wrote.
+struct LongFile {
+  FILE* file = nullptr;
+  uint64_t written = 0;
+  bool ok = true;
+};
+
+FLAC__StreamEncoderWriteStatus LongWrite(const FLAC__StreamEncoder*, const FLAC__byte buffer[],
+                                         size_t size, uint32_t, uint32_t, void* context) {
+  LongFile& file = *static_cast<LongFile*>(context);
+  if (size != 0 && fwrite(buffer, 1, size, file.file) != size) {
+    file.ok = false;
+    return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+  }
+  file.written += size;
+  return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
+}
+FLAC__StreamEncoderSeekStatus LongSeek(const FLAC__StreamEncoder*, FLAC__uint64 offset,
+                                       void* context) {
+  LongFile& file = *static_cast<LongFile*>(context);
+  return fseek(file.file, static_cast<long>(offset), SEEK_SET) == 0
+             ? FLAC__STREAM_ENCODER_SEEK_STATUS_OK
+             : FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
+}
+FLAC__StreamEncoderTellStatus LongTell(const FLAC__StreamEncoder*, FLAC__uint64* offset,
+                                       void* context) {
+  const long at = ftell(static_cast<LongFile*>(context)->file);
+  if (at < 0) return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
+  *offset = static_cast<FLAC__uint64>(at);
+  return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
+}
+
+// The long file's tags and padding, as the encoder writes them.
+struct LongMetadata {
+  std::unique_ptr<FLAC__StreamMetadata, MetadataDelete> comments{
+      FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT)};
+  std::unique_ptr<FLAC__StreamMetadata, MetadataDelete> padding{
+      FLAC__metadata_object_new(FLAC__METADATA_TYPE_PADDING)};
+  FLAC__StreamMetadata* blocks[2] = {comments.get(), padding.get()};
+
+  bool Make() {
+    if (!comments || !padding) return false;
+    padding->length = 8192;
+    for (const char* entry : {"ARTIST=Fixture Artist", "TITLE=Long Fixture"}) {
+      FLAC__StreamMetadata_VorbisComment_Entry field;
+      field.entry = reinterpret_cast<FLAC__byte*>(const_cast<char*>(entry));
+      field.length = static_cast<FLAC__uint32>(strlen(entry));
+      if (!FLAC__metadata_object_vorbiscomment_append_comment(comments.get(), field, true)) {
+        return false;
+      }
+    }
+    return true;
+  }
+};
+
 }  // namespace
+
+bool WriteLongFlacFile(const std::string& path, uint64_t targetBytes, unsigned toneHz) {
+  const unsigned rate = 44100;
+  std::unique_ptr<FLAC__StreamEncoder, EncoderDelete> encoder(FLAC__stream_encoder_new());
+  LongMetadata metadata;
+  LongFile file;
+  file.file = fopen(path.c_str(), "w+b");
+  if (file.file == nullptr) return false;
+  bool ok = encoder && metadata.Make() && FLAC__stream_encoder_set_channels(encoder.get(), 2) &&
+            FLAC__stream_encoder_set_bits_per_sample(encoder.get(), 16) &&
+            FLAC__stream_encoder_set_sample_rate(encoder.get(), rate) &&
+            FLAC__stream_encoder_set_metadata(encoder.get(), metadata.blocks, 2) &&
+            FLAC__stream_encoder_init_stream(encoder.get(), LongWrite, LongSeek, LongTell, nullptr,
+                                             &file) == FLAC__STREAM_ENCODER_INIT_STATUS_OK;
+  // A second at a time, until the frames reach the size asked for.
+  std::vector<FLAC__int32> left(rate), right(rate);
+  const FLAC__int32* channels[2] = {left.data(), right.data()};
+  uint32_t noise = 4242 + toneHz;
+  uint64_t sample = 0;
+  while (ok && file.written < targetBytes) {
+    for (unsigned i = 0; i < rate; ++i, ++sample) {
+      const double tone = 9000.0 * std::sin(2.0 * 3.14159265358979 * toneHz * sample / rate);
+      noise = noise * 1103515245u + 12345u;
+      left[i] =
+          static_cast<FLAC__int32>(tone) + static_cast<FLAC__int32>((noise >> 16) & 0xFFF) - 2048;
+      noise = noise * 1103515245u + 12345u;
+      right[i] = static_cast<FLAC__int32>(tone * 0.8) +
+                 static_cast<FLAC__int32>((noise >> 16) & 0xFFF) - 2048;
+    }
+    ok = FLAC__stream_encoder_process(encoder.get(), channels, rate);
+  }
+  ok = encoder && FLAC__stream_encoder_finish(encoder.get()) && ok;
+  return fclose(file.file) == 0 && ok && file.ok;
+}
 
 const FlacParts& EncodedFlac() {
   static const FlacParts parts = SplitEncoded(EncodeTone());

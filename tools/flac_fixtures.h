@@ -45,6 +45,13 @@ std::vector<std::string> FlacShapeNames();
 bool IsFlacShape(const std::string& name);
 Bytes MakeFlacShape(const std::string& name);  // empty for an unknown name
 
+// Encodes a long native FLAC file of at least targetBytes straight to path
+// (benchmark input): a tone with noise, 44.1 kHz stereo 16-bit, as a real
+// recording compresses, with STREAMINFO and its MD5 completed by the encoder,
+// a few tags and the reference encoder's 8 KiB of padding. toneHz makes
+// copies differ.
+bool WriteLongFlacFile(const std::string& path, uint64_t targetBytes, unsigned toneHz = 440);
+
 // True when libFLAC decodes every frame without error, as many samples as
 // STREAMINFO says, and the decoded audio matches the MD5 stored in STREAMINFO.
 bool FlacDecodesIntact(const Bytes& file);

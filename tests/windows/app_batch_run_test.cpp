@@ -6,9 +6,12 @@
 #include <filesystem>
 #include <string>
 
+#include "base/padding_policy.h"
 #include "engine/message_table.h"
+#include "tests/support/flac_check.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/app_dialog_harness.h"
+#include "tools/flac_fixtures.h"
 #include "tools/ogg_fixtures.h"
 #include "tools/stream_probe.h"
 
@@ -97,6 +100,35 @@ TEST_F(BatchRunTest, EachOutcomeGetsItsColouredSegment) {
   ASSERT_TRUE(RunAll());
   EXPECT_EQ(Trace.LineCount(), 6);
   EXPECT_EQ(LastSegment(0), kOk);
+}
+
+// A .flac drop is retagged as an Ogg one, with the same line; the FLAC file
+// gets the padding of mirale-cli's policy, the Ogg file none, as ever.
+TEST_F(BatchRunTest, AFlacDropIsRetaggedWithPaddingAndAnOggDropWithout) {
+  const fixtures::Bytes flac = fixtures::MakeFlacShape("flac-no-padding");
+  const std::string song = folder_.Put("Band - Song.FLAC", flac);
+  const std::string other = folder_.Put("Band - Other.ogg", fixtures::Basic());
+  Click(1004);
+  Type(1006, L"Caf\u00E9 Album");
+  Click(1013);
+  Drop({song, other});
+  ASSERT_EQ(FileList.Count(), 2);
+  ASSERT_TRUE(RunAll());
+  EXPECT_EQ(LastSegment(0), kOk);
+  EXPECT_EQ(LastColour(0), 0x00C800u);
+  EXPECT_EQ(LastSegment(1), kOk);
+  EXPECT_FALSE(fs::exists(song + ".old"));
+
+  const fixtures::Bytes written = fixtures::ReadFile(song);
+  flac_check::ExpectFaithfulRewrite(flac, written);
+  const FlacMetadata metadata = flac_check::MetadataOf(written);
+  EXPECT_EQ(
+      metadata.comments.entries,
+      (std::vector<std::string>{"TITLE=Fixture Title", "ALBUM=Caf\xC3\xA9 Album", "ARTIST=Band"}));
+  EXPECT_EQ(metadata.blocks.back().type, kFlacPadding);
+  EXPECT_EQ(metadata.blocks.back().body.size(), PaddingPolicy::kMinimum);
+  const fixtures::Bytes packet = inspect::Inspect(fixtures::ReadFile(other)).streams[0].packets[1];
+  EXPECT_EQ(inspect::ParseComments(packet).binaryData.size(), 1u);  // the framing byte alone
 }
 
 TEST_F(BatchRunTest, LineOfFileIGetsItsSegmentAtTickIPlusOne) {
