@@ -101,18 +101,27 @@ bool Checked(const RetagOutcome& outcome) {
 }
 
 // A written and checked edit put on the disk (flushed says the group's flush
-// did it), then its bytes read back from the disk and compared with those
-// written; or its old bytes put back.
-void Finish(RetagOutcome& outcome, bool flushed) {
+// did it), then the system's copy of its bytes dropped and their reading
+// from the disk begun; or its old bytes put back. False when they were.
+bool OnTheDisk(RetagOutcome& outcome, bool flushed) {
   InPlaceRetag& edit = *outcome.inPlace;
-  const MessageTable& messages = CurrentMessages();
   if (!flushed && !edit.writes->flush(edit.file.Get()).ok()) {
-    return PutOldBytesBack(outcome, messages.InPlaceWriteFailed);
+    PutOldBytesBack(outcome, CurrentMessages().InPlaceWriteFailed);
+    return false;
   }
-  ForgetCachedBytes(edit.file.Get(), static_cast<int64_t>(edit.offset),
-                    static_cast<int64_t>(edit.newBytes.size()));
+  const int64_t offset = static_cast<int64_t>(edit.offset);
+  const int64_t size = static_cast<int64_t>(edit.newBytes.size());
+  ForgetCachedBytes(edit.file.Get(), offset, size);
+  StartReadingBytes(edit.file.Get(), offset, size);
+  return true;
+}
+
+// The bytes read back from the disk and compared with those written; or the
+// old bytes put back.
+void ReadBack(RetagOutcome& outcome) {
+  InPlaceRetag& edit = *outcome.inPlace;
   if (!FoundInPlace(edit, edit.newBytes)) {
-    return PutOldBytesBack(outcome, messages.InPlaceVerifyFailed);
+    return PutOldBytesBack(outcome, CurrentMessages().InPlaceVerifyFailed);
   }
   GetDescriptorState(edit.file.Get(), outcome.after);
   edit.file.Close();
@@ -174,7 +183,12 @@ void FinishInPlaceRetags(const std::vector<RetagOutcome*>& outcomes) {
   // One file is flushed alone, a group at once; when that fails, each alone,
   // so that only a file that fails fails.
   const bool flushed = written.size() > 1 && written[0]->inPlace->writes->flushAll(files).ok();
-  for (RetagOutcome* outcome : written) Finish(*outcome, flushed);
+  std::vector<RetagOutcome*> flushedOnes;
+  for (RetagOutcome* outcome : written) {
+    if (OnTheDisk(*outcome, flushed)) flushedOnes.push_back(outcome);
+  }
+  // Every file's read from the disk is under way before the first is waited for.
+  for (RetagOutcome* outcome : flushedOnes) ReadBack(*outcome);
 }
 
 void PutBackInPlace(RetagOutcome& outcome) {
