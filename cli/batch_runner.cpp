@@ -20,9 +20,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // How long finished files wait for others before their group is flushed, and
-// how many make a group worth flushing at once.
+// how many make a group worth flushing at once: kLargeGroup files to rewrite.
+// An edit in place writes a few KiB and a refusal nothing: each weighs a
+// fraction of a rewrite, so that a batch of them takes few flushes.
 constexpr std::chrono::milliseconds kGatherTime(100);
 constexpr size_t kLargeGroup = 64;
+constexpr size_t kRewriteWeight = 4;
+constexpr size_t kLargeWeight = kLargeGroup * kRewriteWeight;
 // How far the workers prepare ahead of the files reported: in files, and in
 // bytes of comment headers and comments held meanwhile (large pictures).
 constexpr size_t kAheadFiles = 8 * kLargeGroup;
@@ -51,7 +55,8 @@ struct Item {
   RetagOutcome outcome;
   std::string header;  // the replacement header while the file is in work
   Clock::time_point finishedAt;
-  size_t held = 0;  // bytes of the above counted in the batch's held bytes
+  size_t held = 0;                 // bytes of the above counted in the batch's held bytes
+  size_t weight = kRewriteWeight;  // in its group, once prepared (see kLargeGroup)
 };
 
 size_t BytesHeld(const Item& item) {
@@ -227,6 +232,13 @@ class Batch {
     return first;
   }
 
+  // Whether the files from first to end make a group worth a flush at once.
+  bool IsLargeGroup(size_t first, size_t end) const {
+    size_t weight = 0;
+    for (size_t i = first; i < end && weight < kLargeWeight; ++i) weight += items_[i].weight;
+    return weight >= kLargeWeight;
+  }
+
   size_t InFlight() const {
     size_t count = 0;
     for (size_t i = commitCursor_; i < nextPrepare_; ++i) {
@@ -243,16 +255,20 @@ class Batch {
   bool CommitDue() const {
     const size_t ready = RunOf(commitCursor_, Stage::kFinished) - commitCursor_;
     if (ready == 0) return false;
-    return ready >= kLargeGroup || commitCursor_ + ready == files_.size() || InFlight() == 0 ||
+    return IsLargeGroup(commitCursor_, commitCursor_ + ready) ||
+           commitCursor_ + ready == files_.size() || InFlight() == 0 ||
            Clock::now() >= items_[commitCursor_].finishedAt + kGatherTime;
   }
 
-  // Files prepared are recorded at once when a worker waits for work, when
-  // they make a large group, or when they are the last.
+  // Files prepared are recorded at once when they make a large group; or
+  // when every file begun is prepared (a preparation takes far less than a
+  // flush: the files in preparation join the group) and a worker waits for
+  // work or they are the last.
   bool RecordDue() const {
-    const size_t ready = RunOf(recordCursor_, Stage::kPrepared) - recordCursor_;
-    if (ready == 0) return false;
-    return idle_ > 0 || ready >= kLargeGroup || recordCursor_ + ready == files_.size();
+    const size_t recordEnd = RunOf(recordCursor_, Stage::kPrepared);
+    if (recordEnd == recordCursor_) return false;
+    return IsLargeGroup(recordCursor_, recordEnd) ||
+           (recordEnd == nextPrepare_ && (idle_ > 0 || recordEnd == files_.size()));
   }
 
   // The files committed are told once their ".old" copies are gone, a group
@@ -330,7 +346,7 @@ class Batch {
       const bool working = end_ == BatchEnd::kDone;
       const bool canPrepare = working && nextPrepare_ < files_.size() &&
                               nextPrepare_ < reportCursor_ + ahead_ && held_ < kAheadBytes;
-      const bool fewPrepared = nextPrepare_ - recordCursor_ < kLargeGroup;
+      const bool fewPrepared = !IsLargeGroup(recordCursor_, nextPrepare_);
       size_t done = SIZE_MAX;
       if (canPrepare && fewPrepared) {
         Prepare(guard, choices);
@@ -365,6 +381,8 @@ class Batch {
     guard.lock();
     items_[i].outcome = std::move(outcome);
     items_[i].stage = Stage::kPrepared;
+    items_[i].weight =
+        IsPrepared(items_[i]) && items_[i].outcome.inPlace == nullptr ? kRewriteWeight : 1;
     Count(items_[i]);
   }
 
