@@ -9,12 +9,16 @@
 #   a batch of 200 padded files of 300 KB: in place against --rewrite (goal:
 #   at most 1/10 of the time), and the bytes written into the audio files.
 # Each run changes the comment (to another text of the same length), so that
-# every run writes; nothing is left dirty before a run.
-# Usage: bench/cli_in_place.sh RELEASE_BUILD_DIR
+# every run writes; nothing is left dirty before a run. Further mirale-cli
+# binaries given after the build folder (an older build, say) are measured
+# alike, in the same runs.
+# Usage: bench/cli_in_place.sh RELEASE_BUILD_DIR [OTHER_MIRALE_CLI...]
 # Environment: MB (size of the long files, 200), FILES (batch size, 200), RUNS (11).
 set -euo pipefail
 build=$1
-cli=$build/cli/mirale-cli
+shift
+clis=("$build/cli/mirale-cli" "$@")
+cli=${clis[0]}
 floor=$build/bench/mirale-in-place-floor
 fixtures=$build/tools/mirale-fixtures
 mb=${MB:-200}
@@ -30,16 +34,7 @@ export XDG_STATE_HOME=$work/state
 head -c $((mb * 1000000)) /dev/urandom |
   flac --silent --force-raw-format --endian=little --sign=signed --channels=2 --bps=16 \
     --sample-rate=44100 -0 -o "$work/long.flac" -
-# Until mirale-cli takes the .flac name, the FLAC file goes by an .ogg one:
-# the editor is chosen by the file's first bytes.
-told=$("$cli" --dry-run --comment x "$work/long.flac" 2>&1 || true)
-if [[ $told == *skipped* ]]; then
-  mv "$work/long.flac" "$work/long-flac.ogg"
-  flac_file=$work/long-flac.ogg
-else
-  flac_file=$work/long.flac
-fi
-"$cli" -q --rewrite --comment start "$work/long.ogg" "$flac_file"
+"$cli" -q --rewrite --comment start "$work/long.ogg" "$work/long.flac"
 mkdir -p "$work/batch" "$work/seed"
 "$fixtures" "$work/seed" --shape long --size 0.3 --count 10 --names "seed %n" >/dev/null
 for i in $(seq 1 "$files"); do
@@ -70,40 +65,47 @@ median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 declare -A t
 for r in $(seq 1 "$runs"); do
   t[floor]+=" $(timed "$floor" "$work/record" "$work/floor.ogg")"
-  next
-  t[ogg]+=" $(timed "$cli" -q --comment "$text" "$work/long.ogg")"
-  t[flac]+=" $(timed "$cli" -q --comment "$text" "$flac_file")"
-  t[batch]+=" $(timed "$cli" -q --comment "$text" "$work/batch"/*.ogg)"
-  # The full rewrites take long: fewer of them.
-  if [ "$r" -le 3 ]; then
+  for c in "${!clis[@]}"; do
     next
-    t[ogg-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$text" "$work/long.ogg")"
-    t[flac-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$text" "$flac_file")"
-    t[batch-rewrite]+=" $(timed "$cli" -q --rewrite --comment "$text" "$work/batch"/*.ogg)"
-  fi
+    t[ogg$c]+=" $(timed "${clis[$c]}" -q --comment "$text" "$work/long.ogg")"
+    t[flac$c]+=" $(timed "${clis[$c]}" -q --comment "$text" "$work/long.flac")"
+    t[batch$c]+=" $(timed "${clis[$c]}" -q --comment "$text" "$work/batch"/*.ogg)"
+    # The full rewrites take long: fewer of them.
+    if [ "$r" -le 3 ]; then
+      next
+      t[ogg-rewrite$c]+=" $(timed "${clis[$c]}" -q --rewrite --comment "$text" "$work/long.ogg")"
+      t[flac-rewrite$c]+=" $(timed "${clis[$c]}" -q --rewrite --comment "$text" "$work/long.flac")"
+      t[batch-rewrite$c]+=" $(timed "${clis[$c]}" -q --rewrite --comment "$text" \
+        "$work/batch"/*.ogg)"
+    fi
+  done
 done
 
 ratio() { echo "$1 / $2" | bc -l | xargs printf '%.2f'; }
 floor_ms=$(median ${t[floor]})
 echo "Edit in place, median of $runs runs (wall ms; the rewrites median of 3)"
 printf '  %-44s %9s ms   [%s ]\n' "floor: 2 x (8 KiB write + fdatasync)" "$floor_ms" "${t[floor]}"
-for kind in ogg flac; do
-  size=$(($(stat -c %s "$work/long.ogg") / 1048576))
-  [ "$kind" = flac ] && size=$(($(stat -c %s "$flac_file") / 1048576))
-  in_place=$(median ${t[$kind]})
-  rewrite=$(median ${t[$kind-rewrite]})
-  printf '  %-44s %9s ms   x%s of the floor   [%s ]\n' "$kind, $size MiB, in place" "$in_place" \
-    "$(ratio "$in_place" "$floor_ms")" "${t[$kind]}"
-  printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$kind, $size MiB, --rewrite" "$rewrite" \
-    "$(ratio "$rewrite" "$in_place")" "${t[$kind-rewrite]}"
+for c in "${!clis[@]}"; do
+  echo "mirale-cli ${clis[$c]}"
+  for kind in ogg flac; do
+    size=$(($(stat -c %s "$work/long.$kind") / 1048576))
+    in_place=$(median ${t[$kind$c]})
+    rewrite=$(median ${t[$kind-rewrite$c]})
+    printf '  %-44s %9s ms   x%s of the floor   [%s ]\n' "$kind, $size MiB, in place" \
+      "$in_place" "$(ratio "$in_place" "$floor_ms")" "${t[$kind$c]}"
+    printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$kind, $size MiB, --rewrite" \
+      "$rewrite" "$(ratio "$rewrite" "$in_place")" "${t[$kind-rewrite$c]}"
+  done
+  in_place=$(median ${t[batch$c]})
+  rewrite=$(median ${t[batch-rewrite$c]})
+  printf '  %-44s %9s ms   [%s ]\n' "$files files of 300 KB, in place" "$in_place" \
+    "${t[batch$c]}"
+  printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$files files of 300 KB, --rewrite" \
+    "$rewrite" "$(ratio "$rewrite" "$in_place")" "${t[batch-rewrite$c]}"
 done
-in_place=$(median ${t[batch]})
-rewrite=$(median ${t[batch-rewrite]})
-printf '  %-44s %9s ms   [%s ]\n' "$files files of 300 KB, in place" "$in_place" "${t[batch]}"
-printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$files files of 300 KB, --rewrite" \
-  "$rewrite" "$(ratio "$rewrite" "$in_place")" "${t[batch-rewrite]}"
 
-# The bytes written into the audio files: the edits' positional writes.
+# The bytes written into the audio files by the first mirale-cli: the edits'
+# positional writes.
 if command -v strace >/dev/null; then
   next
   strace -f -e trace=pwrite64 -e signal=none -o "$work/trace" \

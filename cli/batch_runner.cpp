@@ -20,9 +20,17 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // How long finished files wait for others before their group is flushed, and
-// how many make a group worth flushing at once.
+// how many make a group worth flushing at once: kLargeGroup files to rewrite.
+// An edit in place writes a few KiB and a refusal nothing: each weighs a
+// fraction of a rewrite, so that a batch of them takes few flushes.
 constexpr std::chrono::milliseconds kGatherTime(100);
 constexpr size_t kLargeGroup = 64;
+constexpr size_t kRewriteWeight = 4;
+constexpr size_t kLargeWeight = kLargeGroup * kRewriteWeight;
+// While files are prepared, their records are written ahead into the
+// journal's pending bytes this many at a time, so that the flush that lets
+// them go to the workers waits for less.
+constexpr size_t kAppendRun = 2;
 // How far the workers prepare ahead of the files reported: in files, and in
 // bytes of comment headers and comments held meanwhile (large pictures).
 constexpr size_t kAheadFiles = 8 * kLargeGroup;
@@ -51,7 +59,8 @@ struct Item {
   RetagOutcome outcome;
   std::string header;  // the replacement header while the file is in work
   Clock::time_point finishedAt;
-  size_t held = 0;  // bytes of the above counted in the batch's held bytes
+  size_t held = 0;                 // bytes of the above counted in the batch's held bytes
+  size_t weight = kRewriteWeight;  // in its group, once prepared (see kLargeGroup)
 };
 
 size_t BytesHeld(const Item& item) {
@@ -129,6 +138,7 @@ class Batch {
   // are gone are told.
   void Step(std::unique_lock<std::mutex>& guard) {
     WaitForWork(guard);
+    if (!RecordDue() && !CommitDue() && AppendDue()) return AppendRecords(guard);
     const size_t recordEnd = RunOf(recordCursor_, Stage::kPrepared);
     const size_t commitEnd = CommitDue() ? RunOf(commitCursor_, Stage::kFinished) : commitCursor_;
     if (recordEnd != recordCursor_ || commitEnd != commitCursor_) {
@@ -155,7 +165,7 @@ class Batch {
       if (!outcome.pendingOldPath.IsEmpty() || outcome.inPlace != nullptr)
         settings_.recorder->Committed(i, outcome);
     }
-    for (size_t i = recordCursor_; i < recordEnd; ++i) {
+    for (size_t i = std::max(recordCursor_, appendCursor_); i < recordEnd; ++i) {
       if (IsPrepared(items_[i])) settings_.recorder->Record(i, items_[i].outcome);
     }
     if (settings_.recorder->Flush()) return true;
@@ -179,8 +189,21 @@ class Batch {
           items_[i].outcome.pendingOldPath.IsEmpty() ? Stage::kDropped : Stage::kCommitted;
     }
     recordCursor_ = recordEnd;
+    appendCursor_ = std::max(appendCursor_, recordEnd);
     commitCursor_ = commitEnd;
     workersWake_.notify_all();
+  }
+
+  // The records of files prepared since the last, written ahead (not
+  // flushed): the files stay where they are until a flush carries them.
+  void AppendRecords(std::unique_lock<std::mutex>& guard) {
+    const size_t appendEnd = RunOf(appendCursor_, Stage::kPrepared);
+    guard.unlock();
+    for (size_t i = appendCursor_; i < appendEnd; ++i) {
+      if (IsPrepared(items_[i])) settings_.recorder->Record(i, items_[i].outcome);
+    }
+    guard.lock();
+    appendCursor_ = appendEnd;
   }
 
   // Tells the files whose ".old" copies are gone, in list order; then what
@@ -227,6 +250,13 @@ class Batch {
     return first;
   }
 
+  // Whether the files from first to end make a group worth a flush at once.
+  bool IsLargeGroup(size_t first, size_t end) const {
+    size_t weight = 0;
+    for (size_t i = first; i < end && weight < kLargeWeight; ++i) weight += items_[i].weight;
+    return weight >= kLargeWeight;
+  }
+
   size_t InFlight() const {
     size_t count = 0;
     for (size_t i = commitCursor_; i < nextPrepare_; ++i) {
@@ -243,16 +273,25 @@ class Batch {
   bool CommitDue() const {
     const size_t ready = RunOf(commitCursor_, Stage::kFinished) - commitCursor_;
     if (ready == 0) return false;
-    return ready >= kLargeGroup || commitCursor_ + ready == files_.size() || InFlight() == 0 ||
+    return IsLargeGroup(commitCursor_, commitCursor_ + ready) ||
+           commitCursor_ + ready == files_.size() || InFlight() == 0 ||
            Clock::now() >= items_[commitCursor_].finishedAt + kGatherTime;
   }
 
-  // Files prepared are recorded at once when a worker waits for work, when
-  // they make a large group, or when they are the last.
+  // Files prepared are recorded at once when they make a large group; or
+  // when every file begun is prepared (a preparation takes far less than a
+  // flush: the files in preparation join the group) and a worker waits for
+  // work or they are the last.
   bool RecordDue() const {
-    const size_t ready = RunOf(recordCursor_, Stage::kPrepared) - recordCursor_;
-    if (ready == 0) return false;
-    return idle_ > 0 || ready >= kLargeGroup || recordCursor_ + ready == files_.size();
+    const size_t recordEnd = RunOf(recordCursor_, Stage::kPrepared);
+    if (recordEnd == recordCursor_) return false;
+    return IsLargeGroup(recordCursor_, recordEnd) ||
+           (recordEnd == nextPrepare_ && (idle_ > 0 || recordEnd == files_.size()));
+  }
+
+  bool AppendDue() const {
+    return settings_.recorder != nullptr &&
+           RunOf(appendCursor_, Stage::kPrepared) - appendCursor_ >= kAppendRun;
   }
 
   // The files committed are told once their ".old" copies are gone, a group
@@ -266,13 +305,13 @@ class Batch {
   // holds the lock): the other workers sleep on. done is the file a worker
   // just finished, if any: at the front, it starts the time a group gathers.
   void WakeMainIfDue(size_t done = SIZE_MAX) {
-    if (done == commitCursor_ || RecordDue() || CommitDue() || ReportDue()) {
+    if (done == commitCursor_ || RecordDue() || CommitDue() || ReportDue() || AppendDue()) {
       mainWake_.notify_one();
     }
   }
 
   void WaitForWork(std::unique_lock<std::mutex>& guard) {
-    while (!RecordDue() && !CommitDue() && !ReportDue()) {
+    while (!RecordDue() && !CommitDue() && !ReportDue() && !AppendDue()) {
       if (commitCursor_ < files_.size() && items_[commitCursor_].stage == Stage::kFinished) {
         mainWake_.wait_until(guard, items_[commitCursor_].finishedAt + kGatherTime);
       } else {
@@ -330,7 +369,7 @@ class Batch {
       const bool working = end_ == BatchEnd::kDone;
       const bool canPrepare = working && nextPrepare_ < files_.size() &&
                               nextPrepare_ < reportCursor_ + ahead_ && held_ < kAheadBytes;
-      const bool fewPrepared = nextPrepare_ - recordCursor_ < kLargeGroup;
+      const bool fewPrepared = !IsLargeGroup(recordCursor_, nextPrepare_);
       size_t done = SIZE_MAX;
       if (canPrepare && fewPrepared) {
         Prepare(guard, choices);
@@ -365,6 +404,8 @@ class Batch {
     guard.lock();
     items_[i].outcome = std::move(outcome);
     items_[i].stage = Stage::kPrepared;
+    items_[i].weight =
+        IsPrepared(items_[i]) && items_[i].outcome.inPlace == nullptr ? kRewriteWeight : 1;
     Count(items_[i]);
   }
 
@@ -399,6 +440,7 @@ class Batch {
   // above it.
   size_t nextPrepare_ = 0;     // the next file to prepare
   size_t recordCursor_ = 0;    // the first file not yet recorded
+  size_t appendCursor_ = 0;    // the first file whose record is not yet written ahead
   size_t completeCursor_ = 0;  // the first recorded file not yet taken to complete
   size_t commitCursor_ = 0;    // the first file not yet committed
   size_t dropCursor_ = 0;      // the first committed file whose copy is not yet taken

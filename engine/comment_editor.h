@@ -5,8 +5,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "base/status.h"
 #include "base/stream_callbacks.h"
 #include "flac/flac_picture.h"
+#include "vorbis/vorbis_headers.h"
 #include "vorbis_comments/comment_list.h"
 
 class WideString;
@@ -35,6 +36,9 @@ struct InPlaceBytes {
   std::string oldBytes;
   std::string newBytes;
   InPlaceCheck check;
+  // What the check keeps besides bytes as many as the old ones (a copy of the
+  // setup header it compares).
+  size_t checkHolds = 0;
 };
 
 class CommentEditor {
@@ -44,8 +48,13 @@ class CommentEditor {
   // Reads the headers (Ogg) or the metadata (FLAC) from the start of input,
   // whose whole size is size. The handle is not owned and must stay valid
   // until Write has returned, which reads the rest of the file through it.
-  // write is what Write will write with.
-  virtual Status Open(void* input, ReadFunc read, int64_t size, WriteFunc write) = 0;
+  // write is what Write will write with. setup says how far a Vorbis setup
+  // header is checked (Opus and FLAC have nothing more to check).
+  virtual Status Open(void* input, ReadFunc read, int64_t size, WriteFunc write,
+                      SetupCheck setup) = 0;
+  // After an Open with SetupCheck::kDeferred: the setup header checked as Open
+  // would have, with the same failure; ok when there is nothing left to check.
+  virtual Status CheckSetupHeader() = 0;
   virtual CommentCodec Codec() const = 0;
 
   // Replaces every entry of the field key by the single entry key=value.

@@ -19,7 +19,8 @@ bool ReadFileComments(const String& path, FileComments& comments, const char*& r
     return false;
   }
   std::unique_ptr<CommentEditor> editor = MakeCommentEditorFor(file.Get(), IsFlacFileName(path));
-  const Status opened = editor->Open(file.Get(), ReadFromFile, size, WriteToFile);
+  const Status opened =
+      editor->Open(file.Get(), ReadFromFile, size, WriteToFile, SetupCheck::kFull);
   if (!opened.ok()) {
     reason = EditorFailure(opened, std::ferror(file.Get()) != 0);
     return false;

@@ -8,10 +8,11 @@ namespace {
 
 class FlacCommentEditor : public CommentEditor {
  public:
-  Status Open(void* input, ReadFunc read, int64_t size, WriteFunc write) override {
+  Status Open(void* input, ReadFunc read, int64_t size, WriteFunc write, SetupCheck) override {
     write_ = write;
     return editor_.Open(input, read, size > 0 ? static_cast<uint64_t>(size) : 0);
   }
+  Status CheckSetupHeader() override { return Status::Ok(); }
   CommentCodec Codec() const override { return CommentCodec::kFlac; }
 
   void SetTag(const char* key, const WideString& value) override { editor_.SetTag(key, value); }

@@ -2,6 +2,8 @@
 // write and check, then flush and read back, or put the old bytes back.
 #include "engine/in_place_retag.h"
 
+#include <cstring>
+
 #include "engine/message_table.h"
 #include "files/file_system.h"
 
@@ -30,6 +32,33 @@ struct DescriptorInput {
 void Fail(RetagOutcome& outcome, const char* message) {
   outcome.kind = OutcomeKind::kFailure;
   outcome.message.Assign(message);
+}
+
+// Blocks of bytes compared at once where the old and new bytes of an edit are
+// the same: over a setup header and padding, several KiB.
+constexpr size_t kCompareBlock = 64;
+
+// How many bytes a and b (as long) have the same from their start.
+size_t SameBytesAtStart(const std::string& a, const std::string& b) {
+  size_t same = 0;
+  while (same + kCompareBlock <= a.size() && std::memcmp(&a[same], &b[same], kCompareBlock) == 0) {
+    same += kCompareBlock;
+  }
+  while (same < a.size() && a[same] == b[same]) ++same;
+  return same;
+}
+
+// How many bytes a and b (as long) have the same up to their end, at most limit.
+size_t SameBytesAtEnd(const std::string& a, const std::string& b, size_t limit) {
+  const size_t size = a.size();
+  size_t same = 0;
+  while (same + kCompareBlock <= limit &&
+         std::memcmp(&a[size - same - kCompareBlock], &b[size - same - kCompareBlock],
+                     kCompareBlock) == 0) {
+    same += kCompareBlock;
+  }
+  while (same < limit && a[size - same - 1] == b[size - same - 1]) ++same;
+  return same;
 }
 
 // Refused before any byte was written.
@@ -72,18 +101,27 @@ bool Checked(const RetagOutcome& outcome) {
 }
 
 // A written and checked edit put on the disk (flushed says the group's flush
-// did it), then its bytes read back from the disk and compared with those
-// written; or its old bytes put back.
-void Finish(RetagOutcome& outcome, bool flushed) {
+// did it), then the system's copy of its bytes dropped and their reading
+// from the disk begun; or its old bytes put back. False when they were.
+bool OnTheDisk(RetagOutcome& outcome, bool flushed) {
   InPlaceRetag& edit = *outcome.inPlace;
-  const MessageTable& messages = CurrentMessages();
   if (!flushed && !edit.writes->flush(edit.file.Get()).ok()) {
-    return PutOldBytesBack(outcome, messages.InPlaceWriteFailed);
+    PutOldBytesBack(outcome, CurrentMessages().InPlaceWriteFailed);
+    return false;
   }
-  ForgetCachedBytes(edit.file.Get(), static_cast<int64_t>(edit.offset),
-                    static_cast<int64_t>(edit.newBytes.size()));
+  const int64_t offset = static_cast<int64_t>(edit.offset);
+  const int64_t size = static_cast<int64_t>(edit.newBytes.size());
+  ForgetCachedBytes(edit.file.Get(), offset, size);
+  StartReadingBytes(edit.file.Get(), offset, size);
+  return true;
+}
+
+// The bytes read back from the disk and compared with those written; or the
+// old bytes put back.
+void ReadBack(RetagOutcome& outcome) {
+  InPlaceRetag& edit = *outcome.inPlace;
   if (!FoundInPlace(edit, edit.newBytes)) {
-    return PutOldBytesBack(outcome, messages.InPlaceVerifyFailed);
+    return PutOldBytesBack(outcome, CurrentMessages().InPlaceVerifyFailed);
   }
   GetDescriptorState(edit.file.Get(), outcome.after);
   edit.file.Close();
@@ -101,17 +139,16 @@ std::shared_ptr<InPlaceRetag> PlanRetagInPlace(CommentEditor& editor) {
   // header's pages (FLAC's metadata stretch) are padding that stays zeros.
   const std::string& before = bytes.oldBytes;
   const std::string& after = bytes.newBytes;
-  size_t first = 0;
-  while (first < before.size() && before[first] == after[first]) ++first;
-  size_t end = before.size();
-  while (end > first && before[end - 1] == after[end - 1]) --end;
+  const size_t first = SameBytesAtStart(before, after);
+  const size_t end = before.size() - SameBytesAtEnd(before, after, before.size() - first);
   auto edit = std::make_shared<InPlaceRetag>();
   edit->offset = bytes.offset + first;
   edit->oldBytes = before.substr(first, end - first);
   edit->newBytes = after.substr(first, end - first);
   edit->check = std::move(bytes.check);
-  // The plan's old and new bytes, and the comments, each about as long.
-  edit->heldBytes = 3 * before.size();
+  // The plan's old and new bytes, and the comments, each about as long; and
+  // what else the check keeps.
+  edit->heldBytes = 3 * before.size() + bytes.checkHolds;
   return edit;
 }
 
@@ -146,7 +183,12 @@ void FinishInPlaceRetags(const std::vector<RetagOutcome*>& outcomes) {
   // One file is flushed alone, a group at once; when that fails, each alone,
   // so that only a file that fails fails.
   const bool flushed = written.size() > 1 && written[0]->inPlace->writes->flushAll(files).ok();
-  for (RetagOutcome* outcome : written) Finish(*outcome, flushed);
+  std::vector<RetagOutcome*> flushedOnes;
+  for (RetagOutcome* outcome : written) {
+    if (OnTheDisk(*outcome, flushed)) flushedOnes.push_back(outcome);
+  }
+  // Every file's read from the disk is under way before the first is waited for.
+  for (RetagOutcome* outcome : flushedOnes) ReadBack(*outcome);
 }
 
 void PutBackInPlace(RetagOutcome& outcome) {

@@ -13,10 +13,12 @@ namespace {
 
 class OggCommentEditor : public CommentEditor {
  public:
-  Status Open(void* input, ReadFunc read, int64_t size, WriteFunc write) override {
+  Status Open(void* input, ReadFunc read, int64_t size, WriteFunc write,
+              SetupCheck setup) override {
     size_ = size;
-    return editor_.Open(input, read, write);
+    return editor_.Open(input, read, write, setup);
   }
+  Status CheckSetupHeader() override { return editor_.CheckSetupHeader(); }
   CommentCodec Codec() const override {
     return editor_.IsOpus() ? CommentCodec::kOpus : CommentCodec::kVorbis;
   }
@@ -61,6 +63,7 @@ class OggCommentEditor : public CommentEditor {
     bytes.offset = plan->offset;
     bytes.oldBytes = plan->oldBytes;
     bytes.newBytes = plan->newBytes;
+    bytes.checkHolds = plan->setup.size();
     // The check keeps the plan alone, not the editor.
     bytes.check = [plan](void* file, ReadFunc read, int64_t) {
       return VerifyInPlace(file, read, *plan);

@@ -128,7 +128,10 @@ class Retag {
     }
     CountedInput input = Input(file.Get());
     std::unique_ptr<CommentEditor> editor;
-    const Status opened = OpenEditor(input, WriteToFile, editor);
+    // An edit in place never writes the setup header: it is checked in full
+    // only when the file is to be rewritten (below).
+    const SetupCheck setup = request_.inPlace ? SetupCheck::kDeferred : SetupCheck::kFull;
+    const Status opened = OpenEditor(input, WriteToFile, setup, editor);
     if (!opened.ok()) return Fail(EditorFailure(opened, input.Failed()));
     outcome_.oldCommentHeader = editor->OriginalCommentHeader();
     outcome_.codec = editor->Codec();
@@ -144,6 +147,10 @@ class Retag {
     const Status writable = editor->CheckWritable();
     if (!writable.ok()) return Fail(EditorFailure(writable, false));
     if (request_.inPlace && PutBackAsItIs(*editor)) outcome_.inPlace = PlanRetagInPlace(*editor);
+    if (outcome_.inPlace == nullptr) {
+      const Status setupRead = editor->CheckSetupHeader();
+      if (!setupRead.ok()) return Fail(EditorFailure(setupRead, false));
+    }
     if (request_.dryRun) {
       Report(*editor);
     } else if (outcome_.inPlace == nullptr) {
@@ -196,8 +203,10 @@ class Retag {
     }
     oldFile_.UseBuffer(kStreamBufferSize);
     input_ = Input(oldFile_.Get());
+    // The file is the one prepared, whose headers were checked in full then.
     const Status opened =
-        OpenEditor(input_, request_.write != nullptr ? request_.write : WriteToFile, editor_);
+        OpenEditor(input_, request_.write != nullptr ? request_.write : WriteToFile,
+                   SetupCheck::kDeferred, editor_);
     if (!opened.ok()) return Fail(EditorFailure(opened, input_.Failed()));
     return true;
   }
@@ -205,9 +214,10 @@ class Retag {
   // The editor for the file's kind, told by its first bytes, with its headers
   // read. The first bytes are taken straight from the stream, which is then
   // wound back for the editor.
-  Status OpenEditor(CountedInput& input, WriteFunc write, std::unique_ptr<CommentEditor>& editor) {
+  Status OpenEditor(CountedInput& input, WriteFunc write, SetupCheck setup,
+                    std::unique_ptr<CommentEditor>& editor) {
     editor = MakeCommentEditorFor(input.file, IsFlacFileName(request_.path));
-    return editor->Open(&input, CountedInput::Read, input.size, write);
+    return editor->Open(&input, CountedInput::Read, input.size, write, setup);
   }
 
   // The edit the request asks for; warn adds its warnings to the outcome.
@@ -316,7 +326,8 @@ class Retag {
     }
     CountedInput input = Input(file.Get());
     std::unique_ptr<CommentEditor> written;
-    if (!OpenEditor(input, WriteToFile, written).ok() || written->WrittenList() != meant) {
+    if (!OpenEditor(input, WriteToFile, SetupCheck::kFull, written).ok() ||
+        written->WrittenList() != meant) {
       return Discard(messages_.VerifyFailed);
     }
     return true;

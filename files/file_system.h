@@ -157,6 +157,9 @@ Status FlushOpenFilesData(const std::vector<int>& files);
 // disk, so that the next read of them comes from the disk; where the system
 // cannot (Windows), the next read may come from its cache.
 void ForgetCachedBytes(int file, int64_t offset, int64_t size);
+// Asks the system to start reading these bytes from the disk into its cache,
+// without waiting: the reads of many files then overlap. Nothing on Windows.
+void StartReadingBytes(int file, int64_t offset, int64_t size);
 
 // The path of the file itself when path is a symbolic link (its final target),
 // so that the file is rewritten where it lies and the link stays a link;

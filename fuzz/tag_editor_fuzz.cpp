@@ -3,7 +3,8 @@
 // must pass the check made after it is written; a write that succeeds must make
 // a stream that the independent check of new files accepts: a retag of a
 // valid-enough input is never refused for a fault of the editor (or of the
-// checks). Each input is tried as
+// checks). Inputs opened with the setup header's unpacking deferred must come
+// to a full open's verdict once it is done. Each input is tried as
 // it is and, when it holds pages whose checksums no longer match (mutations
 // nearly always break them), once more with every page's checksum made right, so
 // that mutated headers and granule positions get past libogg's sync layer.
@@ -44,12 +45,23 @@ void Retag(const uint8_t* data, size_t size) {
   memory_io::Sink sink;
   // Some inputs also get a write function that fails part way.
   if (size % 7 == 0) sink.failAtCall = static_cast<long>(size % 61);
+  // Some inputs are opened as for an edit in place, the setup header's
+  // unpacking deferred: it must then come to the verdict of a full open.
+  const SetupCheck setup = size % 3 == 0 ? SetupCheck::kDeferred : SetupCheck::kFull;
   TagEditor editor;
-  if (editor.Open(&source, memory_io::Read, memory_io::Write).ok()) {
+  if (editor.Open(&source, memory_io::Read, memory_io::Write, setup).ok()) {
     editor.SetTag("ARTIST", WideString(u"Fuzz \u00e9\U0001F600"));
     editor.SetTag("TITLE", WideString(u""));
     editor.RemoveTag("comment");
     EditInPlace(data, size, editor.PlanInPlace());
+    if (setup == SetupCheck::kDeferred) {
+      memory_io::Source again;
+      again.data = data;
+      again.size = size;
+      TagEditor full;
+      const bool opened = full.Open(&again, memory_io::Read, memory_io::Write).ok();
+      if (opened != editor.CheckSetupHeader().ok()) __builtin_trap();
+    }
     if (editor.Write(&sink).ok()) {
       memory_io::Source written;
       written.data = sink.bytes.data();

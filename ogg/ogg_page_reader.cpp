@@ -20,8 +20,8 @@ uint32_t OggPageView::Serial() const { return GetLe32(header + 14); }
 uint32_t OggPageView::Sequence() const { return GetLe32(header + 18); }
 uint32_t OggPageView::StoredCrc() const { return GetLe32(header + 22); }
 
-OggPageReader::OggPageReader(void* handle, ReadFunc read)
-    : handle_(handle), read_(read), buffer_(kBlockSize + 2 * kMaxPage) {}
+OggPageReader::OggPageReader(void* handle, ReadFunc read, size_t blockSize)
+    : handle_(handle), read_(read), blockSize_(blockSize), buffer_(blockSize + 2 * kMaxPage) {}
 
 void OggPageReader::RawBytes::resize(size_t size) {
   if (size <= size_) return;
@@ -50,14 +50,14 @@ void OggPageReader::Compact() {
 bool OggPageReader::Fill(size_t count) {
   while (end_ - start_ < count) {
     if (ended_) return false;
-    if (buffer_.size() - start_ < count || buffer_.size() - end_ < kBlockSize / 4) {
+    if (buffer_.size() - start_ < count || buffer_.size() - end_ < blockSize_ / 4) {
       // Move what is left (and the kept page) to the front so that a whole
       // page and a block fit.
       Compact();
     }
     const size_t room = buffer_.size() - end_;
     const size_t got =
-        read_(buffer_.data() + end_, 1, room < kBlockSize ? room : kBlockSize, handle_);
+        read_(buffer_.data() + end_, 1, room < blockSize_ ? room : blockSize_, handle_);
     if (got == 0) ended_ = true;
     end_ += got;
     bytesRead_ += got;

@@ -38,7 +38,9 @@ class OggPageReader {
  public:
   static constexpr size_t kBlockSize = 256 * 1024;
 
-  OggPageReader(void* handle, ReadFunc read);
+  // blockSize: the most bytes asked of read at once; a reader of a few pages
+  // at the start of a file takes small blocks, so as not to read the rest.
+  OggPageReader(void* handle, ReadFunc read, size_t blockSize = kBlockSize);
   OggPageReader(const OggPageReader&) = delete;
   OggPageReader& operator=(const OggPageReader&) = delete;
 
@@ -71,6 +73,7 @@ class OggPageReader {
 
   void* handle_;
   ReadFunc read_;
+  size_t blockSize_;
   // Bytes not zeroed when made: the reader fills them before it reads them, and
   // a reader is made for every file of a batch.
   class RawBytes {

@@ -522,6 +522,38 @@ TEST_F(InPlaceTest, ARecoveryRecordCutOrDamagedIsNeverApplied) {
   }
 }
 
+// A setup header's codebooks are unpacked only for a file to be rewritten: an
+// edit in place never writes them, and leaves a damaged one as it was; a
+// rewrite refuses the file untouched. The dry run says what the run does.
+TEST_F(InPlaceTest, ADamagedSetupHeaderIsLeftAsItWasInPlaceAndRefusedByARewrite) {
+  fixtures::EncodeOptions options;
+  options.commentPadding = 100;
+  fixtures::EncodedStream stream = fixtures::Encode(options);
+  stream.setup.data.resize(40);  // codebooks cut short
+  const Bytes damaged = fixtures::PageStream(stream, fixtures::PageOptions());
+  const std::string path = Put({{"damaged.ogg", damaged}})[0];
+  const auto firstLine = [](const std::string& out) { return out.substr(0, out.find('\n')); };
+  for (const bool rewrite : {true, false}) {
+    SCOPED_TRACE(rewrite ? "--rewrite" : "in place");
+    std::vector<std::string> run = {"--album", "Short", path};
+    if (rewrite) run.insert(run.begin(), "--rewrite");
+    std::vector<std::string> dry = run;
+    dry.insert(dry.begin(), "--dry-run");
+    const CliRun told = Cli(dry);
+    const CliRun done = Cli(run);
+    EXPECT_EQ(told.status, done.status);
+    EXPECT_EQ(firstLine(told.out), firstLine(done.out));
+    if (rewrite) {
+      EXPECT_EQ(firstLine(done.out), path + " Corrupt secondary header.");
+      EXPECT_EQ(fixtures::ReadFile(path), damaged);
+    } else {
+      EXPECT_EQ(firstLine(done.out), path + " OK");
+      ExpectOnlyTagsChanged(damaged, fixtures::ReadFile(path));
+      EXPECT_EQ(TagsOf(fixtures::ReadFile(path)).back(), "ALBUM=Short");
+    }
+  }
+}
+
 TEST_F(InPlaceTest, TheCommandLineTellsEachFilesWayAndUndoesAnEditInPlaceInPlace) {
   const std::vector<std::string> paths =
       Put({{"fits.ogg", fixtures::PaddedComment(100)}, {"full.ogg", fixtures::Basic()}});

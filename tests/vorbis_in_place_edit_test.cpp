@@ -228,6 +228,23 @@ TEST(TagEditorInPlace, CheckRefusesEveryDamageToTheWrittenPages) {
   }
 }
 
+// The setup header is never written: the check finds it byte for byte as it
+// was read, also on the pages after the written ones.
+TEST(TagEditorInPlace, CheckRefusesASetupHeaderChangedAfterTheWrittenPages) {
+  const Bytes input = fixtures::PaddedComment(100, fixtures::HeaderLayout::kSpread);
+  const Planned planned = Plan(input, GrowBy(60));
+  ASSERT_TRUE(planned.edit.fits);
+  Bytes file = Applied(input, planned.edit);
+  ASSERT_TRUE(Verify(file, planned.edit).ok());
+  const inspect::Inspection seen = inspect::Inspect(file);
+  const inspect::Page& setupEnd = seen.pages[seen.streams[0].pageOfPacket[2]];
+  const size_t at = setupEnd.offset + setupEnd.size - 1;
+  ASSERT_GE(at, planned.edit.offset + planned.edit.newBytes.size());
+  file[at] ^= 0x01;
+  FixPageAt(file, at);
+  EXPECT_EQ(Verify(file, planned.edit).code(), StatusCode::kCorrupt);
+}
+
 struct PaddedWriteCase {
   const char* name;
   std::function<Bytes()> input;

@@ -9,6 +9,7 @@
 #include "opus/opus_headers.h"
 #include "vorbis/comment_packet.h"
 #include "vorbis/tag_editor.h"
+#include "vorbis/vorbis_headers.h"
 
 const char kErrorTruncated[] = "Input truncated or empty.";
 const char kErrorNotOgg[] = "Input is not an Ogg bitstream.";
@@ -82,6 +83,7 @@ void TagEditor::Clear() {
   vendor_.reset();
   identification_.clear();
   setup_.clear();
+  setupChecked_ = false;
   opusBinary_.clear();
   info_.reset();
   read_ = nullptr;
@@ -132,9 +134,10 @@ void TagEditor::KeepHeaderPage(const ogg_page& page) {
 
 Status TagEditor::OpenFile(FILE* input) { return Open(input, ReadFromFile, WriteToFile); }
 
-Status TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
+Status TagEditor::Open(void* input, ReadFunc read, WriteFunc write, SetupCheck setup) {
   Clear();
   lastError_ = nullptr;
+  setupCheck_ = setup;
   input_ = input;
   read_ = read;
   write_ = write;
@@ -177,6 +180,7 @@ Status TagEditor::Open(void* input, ReadFunc read, WriteFunc write) {
   memcpy(vendor_.get(), vendor, vendorLength + 1);
   info_.reset();
   StartPageReader();
+  setupChecked_ = opus_ || setupCheck_ == SetupCheck::kFull;
   opened_ = true;
   return Status::Ok();
 }
@@ -255,6 +259,10 @@ Status TagEditor::ReadSecondaryHeaders() {
       // Without a valid comment header there is no vendor text.
       if (opus_) {
         if (!ReadOpusTags(packet)) return Fail(StatusCode::kCorrupt, kErrorCorruptSecondary);
+      } else if (i == 1 && setupCheck_ == SetupCheck::kDeferred) {
+        if (!HasMagic(packet, "\x05vorbis", 7)) {
+          return Fail(StatusCode::kCorrupt, kErrorCorruptSecondary);
+        }
       } else if (vorbis_synthesis_headerin(info_.get(), comments_.get(), &packet) < 0) {
         return Fail(StatusCode::kCorrupt, kErrorCorruptSecondary);
       }
@@ -266,6 +274,16 @@ Status TagEditor::ReadSecondaryHeaders() {
   return Status::Ok();
 }
 
+Status TagEditor::CheckSetupHeader() {
+  if (!opened_) return Status(StatusCode::kInvalid, kErrorCorruptSecondary);
+  if (setupChecked_) return Status::Ok();
+  if (!DecoderReadsVorbisHeaders({&identification_, &originalComment_, &setup_})) {
+    return Fail(StatusCode::kCorrupt, kErrorCorruptSecondary);
+  }
+  setupChecked_ = true;
+  return Status::Ok();
+}
+
 bool TagEditor::AcceptsCommentHeader(const std::string& packet) const {
   if (!opened_) return false;
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(packet.data());
@@ -273,23 +291,5 @@ bool TagEditor::AcceptsCommentHeader(const std::string& packet) const {
     OpusTags tags;
     return ParseOpusTags(bytes, packet.size(), tags);
   }
-  vorbis_info info;
-  vorbis_comment comments;
-  vorbis_info_init(&info);
-  vorbis_comment_init(&comments);
-  std::string identification = identification_;
-  ogg_packet first = {};
-  first.packet = reinterpret_cast<unsigned char*>(&identification[0]);
-  first.bytes = static_cast<long>(identification.size());
-  first.b_o_s = 1;
-  std::string copy = packet;
-  ogg_packet second = {};
-  second.packet = reinterpret_cast<unsigned char*>(copy.empty() ? nullptr : &copy[0]);
-  second.bytes = static_cast<long>(copy.size());
-  second.packetno = 1;
-  const bool accepted = vorbis_synthesis_headerin(&info, &comments, &first) == 0 && !copy.empty() &&
-                        vorbis_synthesis_headerin(&info, &comments, &second) == 0;
-  vorbis_comment_clear(&comments);
-  vorbis_info_clear(&info);
-  return accepted;
+  return DecoderReadsVorbisHeaders({&identification_, &packet});
 }

@@ -31,6 +31,7 @@ struct InPlaceEdit {
   CommentList comments;                  // the new comment header's list
   std::string binaryData;                // Opus binary data after the list, kept
   std::vector<PacketSpan> commentSpans;  // the comment header's bytes in the range
+  std::string setup;                     // the Vorbis setup header as read, to be found as it was
   bool followed = false;                 // a page follows the range; else the file ends there
   uint32_t nextSerial = 0;               // that page's serial and sequence numbers
   uint32_t nextSequence = 0;
@@ -39,8 +40,10 @@ struct InPlaceEdit {
 // Checks the file read through read from its first byte, after the edit's new
 // bytes were written there and flushed: the pages from the start up to the
 // range and through it lie back to back; every page of the range has a valid
-// checksum; the headers (identification, comment, and setup for Vorbis) parse;
-// the comment list (and the Opus binary data) is the one planned; the range's
+// checksum; the headers parse (identification and comment; the Vorbis setup
+// header, never written, is found byte for byte as it was read, its codebooks
+// not unpacked); the comment list (and the Opus binary data) is the one
+// planned; the range's
 // bytes outside the comment header are the old ones; and the page that followed
 // the range still starts right after it (or the file still ends there). Reads
 // no further than that. kCorrupt naming what differs (a failed read shows as a

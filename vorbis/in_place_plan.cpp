@@ -49,6 +49,7 @@ InPlaceEdit TagEditor::PlanInPlace() {
     return InPlaceEdit();
   }
   edit.newBytes = ReplaceSpans(edit.oldBytes, edit.commentSpans, packet);
+  edit.setup = setup_;
   edit.fits = true;
   return edit;
 }

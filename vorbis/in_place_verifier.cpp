@@ -1,9 +1,9 @@
 // The check of an edit in place (see in_place_edit.h): the file is read back
 // from its first byte with a page reader of its own, and its headers are taken
 // out of the pages with libogg and parsed again with libvorbis (or the Opus
-// header reader), independently of the editor that planned the edit.
+// header reader), independently of the editor that planned the edit; the
+// setup header, which the edit never writes, is compared with the one read.
 #include <ogg/ogg.h>
-#include <vorbis/codec.h>
 
 #include <cstring>
 #include <memory>
@@ -13,6 +13,7 @@
 #include "opus/opus_headers.h"
 #include "vorbis/comment_packet.h"
 #include "vorbis/tag_editor.h"
+#include "vorbis/vorbis_headers.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ const char kCommentsDiffer[] = "Edited comment header holds other comments.";
 const char kNextPageMoved[] = "Page after the edited pages is not where it was.";
 
 constexpr size_t kFixedHeader = 27;
+// The check reads the header pages only: a few KiB mostly.
+constexpr size_t kReadBlock = 16 * 1024;
 
 // The first stream's header packets, taken out of its pages by libogg.
 class HeaderPackets {
@@ -66,24 +69,6 @@ const unsigned char* BytesOf(const std::string& packet) {
   return reinterpret_cast<const unsigned char*>(packet.data());
 }
 
-// The three Vorbis headers as libvorbis reads them before any audio.
-bool VorbisHeadersParse(const HeaderPackets& headers) {
-  std::unique_ptr<vorbis_info, VorbisInfoRelease> info(new vorbis_info);
-  std::unique_ptr<vorbis_comment, VorbisCommentRelease> comments(new vorbis_comment);
-  vorbis_info_init(info.get());
-  vorbis_comment_init(comments.get());
-  for (size_t i = 0; i < 3; ++i) {
-    ogg_packet packet;
-    memset(&packet, 0, sizeof packet);
-    packet.packet = const_cast<unsigned char*>(BytesOf(headers[i]));
-    packet.bytes = static_cast<long>(headers[i].size());
-    packet.b_o_s = i == 0;
-    packet.packetno = static_cast<ogg_int64_t>(i);
-    if (vorbis_synthesis_headerin(info.get(), comments.get(), &packet) < 0) return false;
-  }
-  return true;
-}
-
 // The comment header's list (and Opus binary data) against the planned ones.
 Status CheckComments(const HeaderPackets& headers, const InPlaceEdit& edit) {
   const std::string& packet = headers[1];
@@ -93,7 +78,7 @@ Status CheckComments(const HeaderPackets& headers, const InPlaceEdit& edit) {
         !ParseOpusTags(BytesOf(packet), packet.size(), tags)) {
       return Status(StatusCode::kCorrupt, kHeadersUnreadable);
     }
-  } else if (!VorbisHeadersParse(headers) ||
+  } else if (!DecoderReadsVorbisHeaders({&headers[0], &packet}) || headers[2] != edit.setup ||
              !ReadCommentHeader(BytesOf(packet), packet.size(), tags.list)) {
     return Status(StatusCode::kCorrupt, kHeadersUnreadable);
   }
@@ -131,7 +116,7 @@ bool FollowerInPlace(OggPageReader& reader, const InPlaceEdit& edit) {
 Status VerifyInPlace(void* input, ReadFunc read, const InPlaceEdit& edit) {
   if (!edit.fits) return Status(StatusCode::kInvalid, kNotAnEdit);
   const uint64_t end = edit.offset + edit.newBytes.size();
-  OggPageReader reader(input, read);
+  OggPageReader reader(input, read, kReadBlock);
   HeaderPackets headers(edit.opus ? 2 : 3);
   std::string range;
   uint64_t at = 0;  // where the next page must start

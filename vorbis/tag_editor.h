@@ -18,6 +18,7 @@
 #include "ogg/packet_pages.h"
 #include "ogg/stream_summary.h"
 #include "vorbis/in_place_edit.h"
+#include "vorbis/vorbis_headers.h"
 
 class WideString;
 class OggPageReader;
@@ -55,7 +56,11 @@ class TagEditor {
   // is kCorrupt (damaged or cut headers) or kUnsupported (not Ogg, another
   // codec, a multiplexed file), its detail one of the texts below, which
   // LastError then gives too; the editor then holds nothing.
-  Status Open(void* input, ReadFunc read, WriteFunc write);
+  Status Open(void* input, ReadFunc read, WriteFunc write, SetupCheck setup = SetupCheck::kFull);
+  // After an Open with SetupCheck::kDeferred: the setup header unpacked as Open
+  // would have; its failure is the one Open would have had, and the editor
+  // then holds nothing. Ok at once for Opus or a setup header checked already.
+  Status CheckSetupHeader();
   // Whether the stream opened is Ogg Opus (else Ogg Vorbis).
   bool IsOpus() const { return opus_; }
   // Open with fread and fwrite on a stream opened in mode "rb".
@@ -158,7 +163,9 @@ class TagEditor {
   bool opus_ = false;
   bool opened_ = false;
   std::string identification_;
-  std::string setup_;                // empty for Opus
+  std::string setup_;          // empty for Opus
+  bool setupChecked_ = false;  // unpacked by libvorbis (or Opus: none)
+  SetupCheck setupCheck_ = SetupCheck::kFull;
   std::string opusBinary_;           // kept binary data after the OpusTags list
   uint32_t lastHeaderSequence_ = 0;  // of the page the last header ended on
   bool headerPageEnded_ = false;     // that page carried the end-of-stream flag

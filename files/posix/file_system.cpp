@@ -286,15 +286,28 @@ Status GetDescriptorState(int file, FileState& state) {
   return Status::Ok();
 }
 
-void ForgetCachedBytes(int file, int64_t offset, int64_t size) {
-  // The system forgets whole pages only, and only clean ones: the bytes must
-  // have been flushed first. (A size of 0 would mean the rest of the file.)
+namespace {
+
+// Advice on the whole pages that hold these bytes; none for no bytes (a size
+// of 0 would mean the rest of the file).
+void AdviseOnPages(int file, int64_t offset, int64_t size, int advice) {
   if (size <= 0) return;
   const int64_t page = sysconf(_SC_PAGESIZE) > 0 ? sysconf(_SC_PAGESIZE) : 4096;
   const int64_t start = offset / page * page;
   const int64_t end = (offset + size + page - 1) / page * page;
-  posix_fadvise(file, static_cast<off_t>(start), static_cast<off_t>(end - start),
-                POSIX_FADV_DONTNEED);
+  posix_fadvise(file, static_cast<off_t>(start), static_cast<off_t>(end - start), advice);
+}
+
+}  // namespace
+
+void ForgetCachedBytes(int file, int64_t offset, int64_t size) {
+  // The system forgets whole pages only, and only clean ones: the bytes must
+  // have been flushed first.
+  AdviseOnPages(file, offset, size, POSIX_FADV_DONTNEED);
+}
+
+void StartReadingBytes(int file, int64_t offset, int64_t size) {
+  AdviseOnPages(file, offset, size, POSIX_FADV_WILLNEED);
 }
 
 String FollowLinks(const String& path) {

@@ -349,6 +349,7 @@ Status GetDescriptorState(int file, FileState& state) {
 
 // Windows has no call that drops a file's cached pages.
 void ForgetCachedBytes(int, int64_t, int64_t) {}
+void StartReadingBytes(int, int64_t, int64_t) {}
 
 String FollowLinks(const String& path) { return path; }
 
