@@ -6,14 +6,15 @@
 #   (a record's and the audio file), each followed by fdatasync, made by a
 #   process of its own (goal: mirale-cli within 2x of it, and at least 30x
 #   faster than its full rewrite, --rewrite, of the same file);
-#   a batch of 200 padded files of 300 KB: in place against --rewrite (goal:
+#   a batch of 200 padded files of 300 KB (BATCH_MB): in place against --rewrite (goal:
 #   at most 1/10 of the time), and the bytes written into the audio files.
 # Each run changes the comment (to another text of the same length), so that
 # every run writes; nothing is left dirty before a run. Further mirale-cli
 # binaries given after the build folder (an older build, say) are measured
 # alike, in the same runs.
 # Usage: bench/cli_in_place.sh RELEASE_BUILD_DIR [OTHER_MIRALE_CLI...]
-# Environment: MB (size of the long files, 200), FILES (batch size, 200), RUNS (11).
+# Environment: MB (size of the long files, 200), FILES (batch size, 200),
+# BATCH_MB (size of each batch file, 0.3; 4 is a song of about four minutes), RUNS (11).
 set -euo pipefail
 build=$1
 shift
@@ -23,6 +24,7 @@ floor=$build/bench/mirale-in-place-floor
 fixtures=$build/tools/mirale-fixtures
 mb=${MB:-200}
 files=${FILES:-200}
+batch_mb=${BATCH_MB:-0.3}
 runs=${RUNS:-11}
 work=$(mktemp -d "${TMPDIR:-/tmp}/mirale-in-place-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -36,7 +38,7 @@ head -c $((mb * 1000000)) /dev/urandom |
     --sample-rate=44100 -0 -o "$work/long.flac" -
 "$cli" -q --rewrite --comment start "$work/long.ogg" "$work/long.flac"
 mkdir -p "$work/batch" "$work/seed"
-"$fixtures" "$work/seed" --shape long --size 0.3 --count 10 --names "seed %n" >/dev/null
+"$fixtures" "$work/seed" --shape long --size "$batch_mb" --count 10 --names "seed %n" >/dev/null
 for i in $(seq 1 "$files"); do
   cp "$work/seed/seed $(printf %02d $((i % 10 + 1))).ogg" "$work/batch/$(printf %03d "$i").ogg"
 done
@@ -98,9 +100,10 @@ for c in "${!clis[@]}"; do
   done
   in_place=$(median ${t[batch$c]})
   rewrite=$(median ${t[batch-rewrite$c]})
-  printf '  %-44s %9s ms   [%s ]\n' "$files files of 300 KB, in place" "$in_place" \
+  batch_kb=$(($(stat -c %s "$work/batch/001.ogg") / 1000))
+  printf '  %-44s %9s ms   [%s ]\n' "$files files of $batch_kb KB, in place" "$in_place" \
     "${t[batch$c]}"
-  printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$files files of 300 KB, --rewrite" \
+  printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$files files of $batch_kb KB, --rewrite" \
     "$rewrite" "$(ratio "$rewrite" "$in_place")" "${t[batch-rewrite$c]}"
 done
 
