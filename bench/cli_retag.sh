@@ -4,9 +4,11 @@
 # the same run with a fresh copy of the input per run (warm cache):
 #   one file:  mv f f.old && cat f.old > f [&& sync f] && rm f.old
 #   batch:     cp -r of the same files [followed by one sync -f of the folder]
-# The comment grows by 2,000 characters. The FLAC file is encoded by libFLAC
-# (not repeated frames). Then the peak memory of mirale-cli on each long file
-# and on a small one: it must not grow with the file. Further mirale-cli
+# The comment grows by 2,000 characters, and every file is rewritten whole
+# (--rewrite: the libFLAC file's padding would take the comment in place).
+# The FLAC file is encoded by libFLAC (not repeated frames). Then the peak
+# memory of mirale-cli on each long file and on a small one: it must not grow
+# with the file. Further mirale-cli
 # binaries given after the build folder (an older build, say) are measured alike.
 # Usage: bench/cli_retag.sh RELEASE_BUILD_DIR [OTHER_MIRALE_CLI...]
 # Environment: MB (size of the long files, 200), FILES (batch size, 200), RUNS (5).
@@ -74,13 +76,13 @@ for run in $(seq 1 "$runs"); do
     table[floor]+=" $(timed_single floor)"
     table[floor+sync]+=" $(timed_single floor_sync)"
     for c in "${!clis[@]}"; do
-      table[cli$c]+=" $(timed_single "${clis[$c]}" --comment "$comment" "$work/f.$ext")"
+      table[cli$c]+=" $(timed_single "${clis[$c]}" --rewrite --comment "$comment" "$work/f.$ext")"
     done
   done
   batch[floor]+=" $(timed_batch copy_batch)"
   batch[floor+sync]+=" $(timed_batch copy_batch_sync)"
   for c in "${!clis[@]}"; do
-    batch[cli$c]+=" $(timed_batch "${clis[$c]}" --comment "$comment" "$work/b"/*.ogg)"
+    batch[cli$c]+=" $(timed_batch "${clis[$c]}" --rewrite --comment "$comment" "$work/b"/*.ogg)"
   done
 done
 
@@ -105,7 +107,7 @@ report "$files files of 300 KB, one process" batch
 # Peak resident memory (/usr/bin/time's maximum RSS) of the first mirale-cli.
 peak() {  # file
   cp "$1" "$work/m.${1##*.}"
-  /usr/bin/time -f %M -o "$work/rss" "${clis[0]}" --comment "$comment" "$work/m.${1##*.}" >/dev/null
+  /usr/bin/time -f %M -o "$work/rss" "${clis[0]}" --rewrite --comment "$comment" "$work/m.${1##*.}" >/dev/null
   rm -f "$work/m.${1##*.}"
   echo "$(cat "$work/rss") KB"
 }
