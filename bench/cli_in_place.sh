@@ -7,7 +7,11 @@
 #   process of its own (goal: mirale-cli within 2x of it, and at least 30x
 #   faster than its full rewrite, --rewrite, of the same file);
 #   a batch of 200 padded files of 300 KB (BATCH_MB): in place against --rewrite (goal:
-#   at most 1/10 of the time), and the bytes written into the audio files.
+#   at most 1/10 of the time) and against the floor of a crash-safe batch in
+#   place (mirale-in-place-floor given the batch: each file's headers read, the
+#   records flushed, a sector of each file written, one syncfs, each sector
+#   read back from the disk, the records retired), and the bytes written into
+#   the audio files.
 # Each run changes the comment (to another text of the same length), so that
 # every run writes; nothing is left dirty before a run. Further mirale-cli
 # binaries given after the build folder (an older build, say) are measured
@@ -44,7 +48,7 @@ for i in $(seq 1 "$files"); do
 done
 "$cli" -q --rewrite --comment start "$work/batch"/*.ogg
 # The floor's files: a record's, and a copy of the long file.
-head -c 65536 /dev/zero >"$work/record"
+head -c 1048576 /dev/zero >"$work/record"
 cp "$work/long.ogg" "$work/floor.ogg"
 sync
 
@@ -67,6 +71,7 @@ median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 declare -A t
 for r in $(seq 1 "$runs"); do
   t[floor]+=" $(timed "$floor" "$work/record" "$work/floor.ogg")"
+  t[batch-floor]+=" $(timed "$floor" "$work/record" "$work/batch"/*.ogg)"
   for c in "${!clis[@]}"; do
     next
     t[ogg$c]+=" $(timed "${clis[$c]}" -q --comment "$text" "$work/long.ogg")"
@@ -85,8 +90,11 @@ done
 
 ratio() { echo "$1 / $2" | bc -l | xargs printf '%.2f'; }
 floor_ms=$(median ${t[floor]})
+batch_floor_ms=$(median ${t[batch-floor]})
 echo "Edit in place, median of $runs runs (wall ms; the rewrites median of 3)"
 printf '  %-44s %9s ms   [%s ]\n' "floor: 2 x (8 KiB write + fdatasync)" "$floor_ms" "${t[floor]}"
+printf '  %-44s %9s ms   [%s ]\n' "floor of a batch of $files in place" "$batch_floor_ms" \
+  "${t[batch-floor]}"
 for c in "${!clis[@]}"; do
   echo "mirale-cli ${clis[$c]}"
   for kind in ogg flac; do
@@ -101,10 +109,12 @@ for c in "${!clis[@]}"; do
   in_place=$(median ${t[batch$c]})
   rewrite=$(median ${t[batch-rewrite$c]})
   batch_kb=$(($(stat -c %s "$work/batch/001.ogg") / 1000))
-  printf '  %-44s %9s ms   [%s ]\n' "$files files of $batch_kb KB, in place" "$in_place" \
+  printf '  %-44s %9s ms   x%s of the batch floor   [%s ]\n' \
+    "$files files of $batch_kb KB, in place" "$in_place" "$(ratio "$in_place" "$batch_floor_ms")" \
     "${t[batch$c]}"
-  printf '  %-44s %9s ms   x%s of in place   [%s ]\n' "$files files of $batch_kb KB, --rewrite" \
-    "$rewrite" "$(ratio "$rewrite" "$in_place")" "${t[batch-rewrite$c]}"
+  printf '  %-44s %9s ms   x%s of in place, x%s of the batch floor   [%s ]\n' \
+    "$files files of $batch_kb KB, --rewrite" "$rewrite" "$(ratio "$rewrite" "$in_place")" \
+    "$(ratio "$rewrite" "$batch_floor_ms")" "${t[batch-rewrite$c]}"
 done
 
 # The bytes written into the audio files by the first mirale-cli: the edits'
