@@ -19,9 +19,15 @@ CommentCodec CommentCodecOf(JournalCodec codec) {
                                         : CommentCodec::kVorbis;
 }
 
+RunJournal::~RunJournal() {
+  if (oldJournalsRemoval_.joinable()) oldJournalsRemoval_.join();
+}
+
 Status RunJournal::Start(const String& folder, int64_t time) {
   const Status created = CreateJournal(folder, log_, path_);
   if (!created.ok()) return created;
+  // A text of its own for the thread: buffers count their references without locks.
+  oldJournalsRemoval_ = std::thread([own = String(folder.CStr())] { RemoveOldJournals(own); });
   RunStart start;
   start.time = time;
   start.processId = CurrentProcessId();
@@ -55,6 +61,11 @@ void RunJournal::Committed(size_t index, const RetagOutcome& outcome) {
 
 bool RunJournal::Flush() { return log_.Flush().ok(); }
 
+void RunJournal::Abandon() {
+  log_.Close();
+  if (oldJournalsRemoval_.joinable()) oldJournalsRemoval_.join();
+}
+
 Status RunJournal::Finish(int64_t time) {
   RunEnd end;
   end.time = time;
@@ -64,5 +75,6 @@ Status RunJournal::Finish(int64_t time) {
   const Status written = log_.WriteOut();
   log_.Close();
   if (entries_ == 0) RemoveFile(path_.CStr());
+  if (oldJournalsRemoval_.joinable()) oldJournalsRemoval_.join();
   return written;
 }

@@ -5,6 +5,7 @@
 // retirement), and the run's end. One file per run, locked while the run lasts.
 #pragma once
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "base/status.h"
@@ -22,9 +23,15 @@ CommentCodec CommentCodecOf(JournalCodec codec);
 class RunJournal : public BatchRecorder {
  public:
   explicit RunJournal(const LogWriteFunctions& io = kDiskLogWrites) : log_(io), recovery_(log_) {}
+  ~RunJournal();
+  RunJournal(const RunJournal&) = delete;
+  RunJournal& operator=(const RunJournal&) = delete;
 
   // Makes the run's journal, the newest in folder, locked for the run, with
   // its start record (not yet flushed: the first group's flush carries it).
+  // The journals beyond those kept are removed meanwhile, beside the run:
+  // removing a file waits for the file system, and no file of the run waits
+  // for it.
   Status Start(const String& folder, int64_t time);
 
   void Record(size_t index, const RetagOutcome& prepared) override;
@@ -36,7 +43,7 @@ class RunJournal : public BatchRecorder {
   // removed, as there is nothing to take back.
   Status Finish(int64_t time);
   // Lets the journal go as it is, without an end (the run stopped).
-  void Abandon() { log_.Close(); }
+  void Abandon();
 
   // The run's log itself, for records of other kinds: Append, then Flush
   // before the bytes they guard are written; a scan skips the kinds it does
@@ -51,4 +58,5 @@ class RunJournal : public BatchRecorder {
   String path_;
   std::vector<uint32_t> ids_;  // the entry of each file of the list, 0 for none
   uint32_t entries_ = 0;
+  std::thread oldJournalsRemoval_;
 };

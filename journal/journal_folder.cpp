@@ -82,8 +82,12 @@ Status CreateJournal(const String& folder, RecordLogWriter& writer, String& path
     }
     return status;
   }
-  for (size_t i = 0; i + kKeptJournals < numbers.size() + 1; ++i) {
+  return Status::Ok();
+}
+
+void RemoveOldJournals(const String& folder) {
+  const std::vector<uint64_t> numbers = JournalNumbers(folder);
+  for (size_t i = 0; i + kKeptJournals < numbers.size(); ++i) {
     RemoveUnlessHeld(JournalPath(folder, numbers[i]));
   }
-  return Status::Ok();
 }

@@ -18,6 +18,9 @@ std::vector<uint64_t> JournalNumbers(const String& folder);
 String JournalPath(const String& folder, uint64_t number);
 
 // Makes folder when missing and in it a new journal, numbered after the newest,
-// created and locked by writer (path gets its name); then removes the oldest
-// journals beyond kKeptJournals that no process holds.
+// created and locked by writer (path gets its name).
 Status CreateJournal(const String& folder, RecordLogWriter& writer, String& path);
+
+// Removes the oldest journals of folder beyond kKeptJournals that no process
+// holds (a run still going holds its own).
+void RemoveOldJournals(const String& folder);
