@@ -24,6 +24,9 @@ namespace {
 // The editor reads and writes in small pieces; a large stream buffer turns
 // that into few system calls.
 constexpr size_t kStreamBufferSize = 256 * 1024;
+// What the headers of a file are read through before it is touched: those of
+// most files fit.
+constexpr size_t kHeaderBufferSize = 16 * 1024;
 
 // The input as the editor reads it: the bytes taken are counted, so that a read
 // that stopped early (a failing disk, a pulled stick) is told from the end.
@@ -126,7 +129,9 @@ class Retag {
     if (!OpenFile(path_, "rb", file).ok() || !GetOpenFileState(file.Get(), outcome_.before).ok()) {
       return Fail(messages_.CannotOpenInput);
     }
-    CountedInput input = Input(file.Get());
+    // The headers of most files in one read.
+    file.UseBuffer(kHeaderBufferSize);
+    CountedInput input = Input(file.Get(), outcome_.before.stamp.size);
     std::unique_ptr<CommentEditor> editor;
     // An edit in place never writes the setup header: it is checked in full
     // only when the file is to be rewritten (below).
@@ -202,7 +207,7 @@ class Retag {
       return Fail(messages_.CannotOpenInput);
     }
     oldFile_.UseBuffer(kStreamBufferSize);
-    input_ = Input(oldFile_.Get());
+    input_ = Input(oldFile_.Get(), moved.stamp.size);
     // The file is the one prepared, whose headers were checked in full then.
     const Status opened =
         OpenEditor(input_, request_.write != nullptr ? request_.write : WriteToFile,
@@ -354,12 +359,18 @@ class Retag {
     return Fail(message);
   }
 
-  CountedInput Input(FILE* file) const {
+  // The input of an open file of this size.
+  CountedInput Input(FILE* file, int64_t size) const {
     CountedInput input;
     input.file = file;
     if (request_.read != nullptr) input.read = request_.read;
-    GetOpenFileSize(file, input.size);
+    input.size = size;
     return input;
+  }
+  CountedInput Input(FILE* file) const {
+    int64_t size = -1;
+    GetOpenFileSize(file, size);
+    return Input(file, size);
   }
 
   void Report(const CommentEditor& editor) {
