@@ -19,8 +19,11 @@ const char kRed[] = "\033[31m";
 const char kBlue[] = "\033[34m";
 const char kReset[] = "\033[0m";
 
-std::vector<int64_t> SizesOf(const std::vector<String>& files) {
-  std::vector<int64_t> sizes;
+// The files' sizes, which the progress shows; none is asked for (0) when
+// there is no progress to show.
+std::vector<int64_t> SizesOf(const std::vector<String>& files, bool shown) {
+  std::vector<int64_t> sizes(shown ? 0 : files.size(), 0);
+  if (!shown) return sizes;
   for (const String& file : files) {
     FileStamp stamp;
     sizes.push_back(GetFileStamp(file, stamp).ok() ? stamp.size : 0);
@@ -42,7 +45,7 @@ ResultLines::ResultLines(const CliConsole& console, bool quiet, const std::vecto
     : console_(console),
       quiet_(quiet),
       files_(files),
-      sizes_(SizesOf(files)),
+      sizes_(SizesOf(files, !quiet && IsTerminal(console.err))),
       progress_(console.err, !quiet && IsTerminal(console.err), files.size(),
                 std::accumulate(sizes_.begin(), sizes_.end(), int64_t{0})) {}
 
