@@ -22,8 +22,8 @@ const char kReset[] = "\033[0m";
 // The files' sizes, which the progress shows; none is asked for (0) when
 // there is no progress to show.
 std::vector<int64_t> SizesOf(const std::vector<String>& files, bool shown) {
-  std::vector<int64_t> sizes(shown ? 0 : files.size(), 0);
-  if (!shown) return sizes;
+  if (!shown) return std::vector<int64_t>(files.size(), 0);
+  std::vector<int64_t> sizes;
   for (const String& file : files) {
     FileStamp stamp;
     sizes.push_back(GetFileStamp(file, stamp).ok() ? stamp.size : 0);

@@ -19,7 +19,9 @@ CommentCodec CommentCodecOf(JournalCodec codec) {
                                         : CommentCodec::kVorbis;
 }
 
-RunJournal::~RunJournal() {
+RunJournal::~RunJournal() { AwaitOldJournalsRemoval(); }
+
+void RunJournal::AwaitOldJournalsRemoval() {
   if (oldJournalsRemoval_.joinable()) oldJournalsRemoval_.join();
 }
 
@@ -63,7 +65,7 @@ bool RunJournal::Flush() { return log_.Flush().ok(); }
 
 void RunJournal::Abandon() {
   log_.Close();
-  if (oldJournalsRemoval_.joinable()) oldJournalsRemoval_.join();
+  AwaitOldJournalsRemoval();
 }
 
 Status RunJournal::Finish(int64_t time) {
@@ -75,6 +77,6 @@ Status RunJournal::Finish(int64_t time) {
   const Status written = log_.WriteOut();
   log_.Close();
   if (entries_ == 0) RemoveFile(path_.CStr());
-  if (oldJournalsRemoval_.joinable()) oldJournalsRemoval_.join();
+  AwaitOldJournalsRemoval();
   return written;
 }

@@ -53,6 +53,9 @@ class RunJournal : public BatchRecorder {
   const Status& Failure() const { return log_.Failure(); }
 
  private:
+  // Returns once the journals beyond those kept are removed (see Start).
+  void AwaitOldJournalsRemoval();
+
   RecordLogWriter log_;
   RecoveryLog recovery_;
   String path_;
